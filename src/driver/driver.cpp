@@ -1,0 +1,110 @@
+// The analysis driver: the dialogue, the order of the stages, the summary and the key press.
+#include "driver/driver.hpp"
+
+#include "textio/console.hpp"
+#include "textio/print.hpp"
+#include "textio/scan.hpp"
+#include "workarea/workarea.hpp"
+
+namespace vibfrf {
+namespace {
+
+using textio::console_in;
+using textio::console_out;
+using textio::print;
+
+void print_banner() {
+  textio::Stream& out = console_out();
+  print(out, "\n   ");
+  print(out,
+        "\n This program calculates the cross spectrum of a force time history \n and an "
+        "acceleration time history. ");
+  print(out, "\n\n The program also calculates:   \n");
+  print(out, "\n    H1 and H2 frequency response functions (FRFs) ");
+  print(out, "\n    coherence function ");
+  print(out, "\n    h1 impulse response function \n\n");
+  print(out, "\n The input files must have the same sample rate and record length. \n");
+  print(out, "\n Each input file must be time(sec) and amplitude(units) ");
+  print(out, "\n The format is free, but no header lines allowed.\n");
+  print(out, "\n");
+}
+
+// Answers are not validated: one that cannot be read leaves its field as it was and its text
+// for the next read.
+void ask_questions() {
+  textio::Stream& out = console_out();
+  print(out, "\n Mean removal? 1=yes 2=no \n");
+  textio::scan(console_in(), "%d", &wa.mean_choice);
+  print(out, "\n");
+  print(out, "\n Window? 1=rectangular 2=Hanning \n");
+  textio::scan(console_in(), "%d", &wa.window_choice);
+  print(out, "\n");
+  print(out, "\n Enter frequency domain highpass frequency. \n");
+  textio::scan(console_in(), "%lf", &wa.highpass);
+}
+
+void run_channel() {
+  clear(wa.work);
+  clear(wa.aux);
+  open_channel_files();
+  close_slot(1);
+  close_slot(2);
+  close_slot(3);
+  close_slot(4);
+}
+
+void print_summary() {
+  textio::Stream& out = console_out();
+  print(out, "\n\n The format for the following output files is: ");
+  print(out, "\n  freq (Hz)  real amp(units)  imaginary amp(units)\n");
+  print(out, "\n\n Two-sided complex output data written to: \n");
+  for (const char* name : {"cross_spectrum_sab.out", "cross_spectrum_sba.out",
+                           "cross_spectrum_saa.out", "cross_spectrum_sbb.out"})
+    print(out, "\n %s ", name);
+  print(out, "\n\n One-sided complex output data written to: \n");
+  for (const char* name : {"cross_spectrum_gab.out", "cross_spectrum_gba.out",
+                           "cross_spectrum_gaa.out", "cross_spectrum_gbb.out"})
+    print(out, "\n %s ", name);
+  print(out, "\n");
+  print(out, "\n H1.out ");
+  print(out, "\n H2.out ");
+  print(out, "\n\n The format for the following output files is: ");
+  print(out, "\n  freq (Hz)  magnitude   phase(deg)\n");
+  print(out, "\n H1_mp.out ");
+  print(out, "\n H2_mp.out ");
+  print(out, "\n\n Additional output files: \n");
+  print(out, "\n coherence.out \n");
+  print(out, "\n impulse_h1.out  - displacement vs. time \n");
+  print(out, "\n\n Please call the output files into your own plotting program.");
+  print(out, "\n Press any key to exit.");
+}
+
+}  // namespace
+
+int run_analysis() {
+  try {
+    print_banner();
+    ask_questions();
+    for (wa.channel = 1; wa.channel <= 2; ++wa.channel) run_channel();
+    print_summary();
+  } catch (const InputEnded&) {
+    close_all_slots();
+    print(console_out(), "\n\n Standard input ended where a file name was expected; stopping. \n");
+    console_out().flush();
+    return 1;
+  } catch (const textio::FileError& e) {
+    close_all_slots();
+    if (e.action() == textio::FileError::Action::open) {
+      print(console_out(), "\n\n Cannot open file: %s (%s) \n", e.name(), e.reason());
+    } else {
+      print(console_out(), "\n\n Cannot write file: %s (%s) \n", e.name(), e.reason());
+    }
+    print(console_out(), " Stopping: the results are incomplete. \n");
+    console_out().flush();
+    return 2;
+  }
+  textio::wait_for_key();
+  return 0;
+}
+
+}  // namespace vibfrf

@@ -1,0 +1,24 @@
+// The analysis driver and the channel file set-up.
+#pragma once
+
+#include <exception>
+
+namespace vibfrf {
+
+// Standard input ended where a file name was expected: the run cannot go on.
+struct InputEnded : std::exception {
+  const char* what() const noexcept override { return "standard input ended"; }
+};
+
+// The whole run on the console: banner, questions, both channels, the cross-spectral and
+// impulse-response stages, the summary and the final key press. Returns the exit status:
+// 0 after a complete run, 1 when standard input ended where a file name was expected, 2 when an
+// output file could not be opened or written.
+int run_analysis();
+
+// Asks for the current channel's input file until one can be read, then opens the channel's
+// three spectrum files and reports the four opens. Throws InputEnded, or textio::FileError when
+// a spectrum file cannot be opened.
+void open_channel_files();
+
+}  // namespace vibfrf

@@ -1,0 +1,301 @@
+#include "textio/scan.hpp"
+
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+namespace vibfrf::textio {
+namespace {
+
+constexpr int end_mark = Stream::end_of_input;
+
+constexpr bool is_digit(int c) { return c >= '0' && c <= '9'; }
+constexpr bool is_hex_digit(int c) {
+  return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+constexpr int lower(int c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
+
+// The lexers below decide which characters a conversion takes, character by character, as
+// scanf does with its one character of look-ahead. They run over one of two cursors: straight
+// over the bytes in the stream's buffer (the usual case), or byte by byte through the stream,
+// collecting the text, when the item may run past the buffer's end.
+struct BufferCursor {
+  const char* p;
+  const char* end;
+  bool hit_end = false;
+  int peek() {
+    if (p == end) {
+      hit_end = true;
+      return end_mark;
+    }
+    return static_cast<unsigned char>(*p);
+  }
+  void take() { ++p; }
+};
+
+struct StreamCursor {
+  Stream& in;
+  std::string& text;
+  int peek() { return in.peek(); }
+  void take() {
+    text.push_back(static_cast<char>(in.peek()));
+    in.skip();
+  }
+};
+
+// Takes the letters of `word` while they match, case-insensitively. A mismatching character is
+// taken too before the failure is told: scanf has read it and does not put it back.
+template <class Cursor>
+bool take_word(Cursor& c, const char* word) {
+  for (; *word != 0; ++word) {
+    const int ch = c.peek();
+    if (ch == end_mark) return false;
+    c.take();
+    if (lower(ch) != *word) return false;
+  }
+  return true;
+}
+
+// The characters of a floating-point item. False: the item failed already while being read.
+template <class Cursor>
+bool lex_floating(Cursor& c) {
+  std::size_t size = 0;
+  bool got_sign = false;
+  int ch = c.peek();
+  if (ch == '+' || ch == '-') {
+    c.take();
+    ++size;
+    got_sign = true;
+    ch = c.peek();
+  }
+  if (lower(ch) == 'n') {
+    c.take();
+    return take_word(c, "an");
+  }
+  if (lower(ch) == 'i') {
+    c.take();
+    if (!take_word(c, "nf")) return false;
+    if (lower(c.peek()) == 'i') {
+      c.take();
+      return take_word(c, "nity");
+    }
+    return true;  // "inf" not followed by "inity"
+  }
+  bool hex = false;
+  bool got_digit = false;
+  bool got_dot = false;
+  bool got_e = false;
+  bool last_was_e = false;
+  int exp_char = 'e';
+  if (ch == '0') {
+    c.take();
+    ++size;
+    ch = c.peek();
+    if (lower(ch) == 'x') {
+      c.take();
+      ++size;
+      hex = true;
+      exp_char = 'p';
+    } else if (ch != end_mark) {
+      got_digit = true;
+    }
+  }
+  for (;;) {
+    ch = c.peek();
+    const bool was_e = last_was_e;
+    last_was_e = false;
+    if (is_digit(ch) || (hex && !got_e && is_hex_digit(ch))) {
+      got_digit = true;
+    } else if (was_e && (ch == '+' || ch == '-')) {
+      // the exponent's sign
+    } else if (got_digit && !got_e && lower(ch) == exp_char) {
+      got_e = got_dot = true;
+      last_was_e = true;
+    } else if (!got_dot && ch == '.') {
+      got_dot = true;
+    } else {
+      break;  // not part of the number: stays unread
+    }
+    c.take();
+    ++size;
+  }
+  const std::size_t bare = got_sign ? 1 : 0;
+  return size != bare && !(hex && size == bare + 2);
+}
+
+template <class Cursor>
+bool lex_integer(Cursor& c) {
+  int ch = c.peek();
+  if (ch == '+' || ch == '-') {
+    c.take();
+    ch = c.peek();
+  }
+  bool got_digit = false;
+  while (is_digit(ch)) {
+    c.take();
+    got_digit = true;
+    ch = c.peek();
+  }
+  return got_digit;
+}
+
+// Runs `lex` over the buffer, or through the stream when the item reaches the buffer's end
+// before the input's end. The item's text is left in `text`; the stream is positioned after it.
+template <class Lex>
+bool lex_item(Stream& in, Lex lex, std::string_view& text) {
+  BufferCursor fast{in.read_pos(), in.read_end()};
+  const bool ok = lex(fast);
+  if (!fast.hit_end || in.ended()) {
+    text = std::string_view(in.read_pos(), static_cast<std::size_t>(fast.p - in.read_pos()));
+    in.set_read_pos(fast.p);
+    return ok;
+  }
+  std::string& collected = in.scratch();
+  collected.clear();
+  StreamCursor slow{in, collected};
+  const bool slow_ok = lex(slow);
+  text = collected;
+  return slow_ok;
+}
+
+// strtod and strtof, for the rare number whose value lies beyond the type's range (to infinity)
+// or below its least subnormal (to zero): std::from_chars reports these without a value.
+double strto(const std::string& s, double*) { return std::strtod(s.c_str(), nullptr); }
+float strto(const std::string& s, float*) { return std::strtof(s.c_str(), nullptr); }
+
+template <class T>
+bool prefix_value(std::string_view text, T& out) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  bool negative = false;
+  if (p != end && (*p == '+' || *p == '-')) {
+    negative = *p == '-';
+    ++p;
+  }
+  T value{};
+  std::from_chars_result r{};
+  const bool hex = end - p >= 2 && p[0] == '0' && lower(p[1]) == 'x';
+  if (hex) {
+    r = std::from_chars(p + 2, end, value, std::chars_format::hex);
+    if (r.ec == std::errc::invalid_argument) {
+      value = 0;  // only the "0" before the 'x' is a number
+      r.ec = std::errc{};
+    }
+  } else {
+    r = std::from_chars(p, end, value, std::chars_format::general);
+    if (r.ec == std::errc::invalid_argument) return false;
+  }
+  if (r.ec == std::errc::result_out_of_range) {
+    value = strto(std::string(p, r.ptr), static_cast<T*>(nullptr));
+  }
+  out = negative ? -value : value;
+  return true;
+}
+
+// scanf stores the long that strtol gives (saturated at the range of long) into the int.
+int int_value(std::string_view text) {
+  std::size_t i = 0;
+  const bool negative = text[0] == '-';
+  if (text[0] == '-' || text[0] == '+') i = 1;
+  unsigned long magnitude = 0;
+  const unsigned long limit = negative ? static_cast<unsigned long>(LONG_MAX) + 1UL : LONG_MAX;
+  for (; i < text.size(); ++i) {
+    const unsigned long digit = static_cast<unsigned long>(text[i] - '0');
+    if (magnitude > (limit - digit) / 10) {
+      magnitude = limit;
+      break;
+    }
+    magnitude = magnitude * 10 + digit;
+  }
+  const long value = negative ? static_cast<long>(0UL - magnitude) : static_cast<long>(magnitude);
+  return static_cast<int>(value);  // keeps the low 32 bits, as the C library's store does
+}
+
+template <class T>
+ScanStatus read_floating(Stream& in, T& out) {
+  skip_space(in);
+  if (in.peek() == end_mark) return ScanStatus::ended;
+  std::string_view text;
+  const bool lexed = lex_item(in, [](auto& c) { return lex_floating(c); }, text);
+  if (!lexed) return ScanStatus::mismatch;
+  return prefix_value(text, out) ? ScanStatus::assigned : ScanStatus::mismatch;
+}
+
+}  // namespace
+
+void skip_space(Stream& in) {
+  for (;;) {
+    const char* p = in.read_pos();
+    const char* end = in.read_end();
+    while (p != end && detail::is_space(static_cast<unsigned char>(*p))) ++p;
+    in.set_read_pos(p);
+    if (p != end) return;
+    const int c = in.peek();  // refills the buffer when more input can come
+    if (c == end_mark || !detail::is_space(c)) return;
+  }
+}
+
+bool number_prefix_value(std::string_view text, double& out) { return prefix_value(text, out); }
+bool number_prefix_value(std::string_view text, float& out) { return prefix_value(text, out); }
+
+ScanStatus read_double(Stream& in, double& out) { return read_floating(in, out); }
+ScanStatus read_float(Stream& in, float& out) { return read_floating(in, out); }
+
+ScanStatus read_int(Stream& in, int& out) {
+  skip_space(in);
+  if (in.peek() == end_mark) return ScanStatus::ended;
+  std::string_view text;
+  if (!lex_item(in, [](auto& c) { return lex_integer(c); }, text)) return ScanStatus::mismatch;
+  out = int_value(text);
+  return ScanStatus::assigned;
+}
+
+ScanStatus read_word(Stream& in, std::string& out) {
+  skip_space(in);
+  if (in.peek() == end_mark) return ScanStatus::ended;
+  out.clear();
+  for (int c = in.peek(); c != end_mark && !detail::is_space(c); c = in.peek()) {
+    out.push_back(static_cast<char>(c));
+    in.skip();
+  }
+  return ScanStatus::assigned;
+}
+
+namespace detail {
+
+void scan_format_error(const char* why) { throw std::logic_error(why); }
+
+int scan_directives(Stream& in, const Directive* directives, std::size_t count,
+                    void* const* targets) {
+  int assigned = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    ScanStatus status = ScanStatus::assigned;
+    switch (directives[i]) {
+      case Directive::space:
+        skip_space(in);
+        continue;
+      case Directive::int_value:
+        status = read_int(in, *static_cast<int*>(*targets));
+        break;
+      case Directive::double_value:
+        status = read_double(in, *static_cast<double*>(*targets));
+        break;
+      case Directive::float_value:
+        status = read_float(in, *static_cast<float*>(*targets));
+        break;
+      case Directive::word:
+        status = read_word(in, *static_cast<std::string*>(*targets));
+        break;
+    }
+    ++targets;
+    if (status == ScanStatus::ended) return assigned == 0 ? scan_eof : assigned;
+    if (status == ScanStatus::mismatch) return assigned;
+    ++assigned;
+  }
+  return assigned;
+}
+
+}  // namespace detail
+}  // namespace vibfrf::textio

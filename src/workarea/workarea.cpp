@@ -1,0 +1,72 @@
+#include "workarea/workarea.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace vibfrf {
+
+WorkArea wa{};
+
+void start_up() {
+  wa.pi = std::atan2(0.0, -1.0);
+  wa.two_pi = wa.pi + wa.pi;
+}
+
+void reset_work_area() {
+  close_all_slots();
+  clear(wa.work);
+  clear(wa.aux);
+  wa.channel = 0;
+  wa.mean_choice = 0;
+  wa.window_choice = 0;
+  wa.highpass = 0.0;
+  wa.pi = 0.0;
+  wa.two_pi = 0.0;
+  wa.m = 0;
+  wa.nstages = 0;
+  wa.ns = 0;
+  wa.ave = 0.0;
+  wa.dt = 0.0;
+  wa.df = 0.0;
+  wa.limit = 0;
+  wa.limit2 = 0;
+  wa.freq = 0.0;
+  wa.freq2 = 0.0;
+  for (auto& name : wa.names) name.fill('\0');
+}
+
+void clear(std::span<Complex> entries) { std::fill(entries.begin(), entries.end(), Complex{}); }
+
+void set_slot_name(std::size_t k, std::string_view name) {
+  auto& buffer = wa.names[k];
+  const std::size_t n = std::min(name.size(), name_capacity - 1);
+  std::memcpy(buffer.data(), name.data(), n);
+  buffer[n] = '\0';
+}
+
+bool try_open_slot(std::size_t k, const char* name, const char* mode) {
+  set_slot_name(k, name);
+  return wa.streams[k].open(wa.names[k].data(), mode);
+}
+
+textio::Stream& open_slot(std::size_t k, const char* name, const char* mode) {
+  if (!try_open_slot(k, name, mode))
+    throw textio::FileError(textio::FileError::Action::open, slot_name(k), wa.streams[k].error());
+  return wa.streams[k];
+}
+
+void close_slot(std::size_t k) {
+  textio::Stream& s = wa.streams[k];
+  const bool writing = s.is_writing();
+  if (!s.close() && writing)
+    throw textio::FileError(textio::FileError::Action::write, slot_name(k), s.error());
+}
+
+void close_all_slots() noexcept {
+  for (auto& s : wa.streams) s.close();
+}
+
+const char* slot_name(std::size_t k) { return wa.names[k].data(); }
+
+}  // namespace vibfrf

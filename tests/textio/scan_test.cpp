@@ -1,0 +1,303 @@
+#include "textio/scan.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace vibfrf::textio {
+namespace {
+
+// The text not yet read.
+std::string rest(Stream& in) {
+  std::string text;
+  for (int c = in.peek(); c != Stream::end_of_input; c = in.peek()) {
+    text.push_back(static_cast<char>(c));
+    in.skip();
+  }
+  return text;
+}
+
+struct DoubleRow {
+  const char* input;
+  int result;
+  double value;  // expected when result is 1
+  const char* left;
+};
+
+TEST(Scan, OneDouble) {
+  const double inf = INFINITY;
+  const DoubleRow rows[] = {
+      {"  1.5e3 x", 1, 1500.0, " x"},
+      {"+.5", 1, 0.5, ""},
+      {"-7", 1, -7.0, ""},
+      {"1e", 1, 1.0, ""},        // the 'e' is taken and the number is what precedes it
+      {"1e+x", 1, 1.0, "x"},
+      {"1.2.3", 1, 1.2, ".3"},
+      {"0x1.8p1 ", 1, 3.0, " "},
+      {"0x.g", 1, 0.0, "g"},     // only the "0" converts
+      {"INF", 1, inf, ""},
+      {"-Infinity;", 1, -inf, ";"},
+      {"infx", 1, inf, "x"},
+      {"1e400", 1, inf, ""},     // beyond the range: infinity, as strtod gives
+      {"-1e-400", 1, -0.0, ""},  // below the least subnormal: zero
+      {"4e-320", 1, 4e-320, ""},
+      {"abc", 0, 0, "abc"},
+      {"e5", 0, 0, "e5"},
+      {"-x", 0, 0, "x"},         // the sign is gone
+      {"infix", 0, 0, ""},       // scanf reads the mismatching letter too
+      {"0xg", 0, 0, "g"},
+      {".", 0, 0, ""},
+      {"", scan_eof, 0, ""},
+      {" \r\n\t", scan_eof, 0, ""},
+  };
+  for (const DoubleRow& row : rows) {
+    SCOPED_TRACE(std::string("input \"") + row.input + "\"");
+    Stream in;
+    in.open_memory_input(row.input);
+    double v = -99.0;
+    EXPECT_EQ(scan(in, "%lf", &v), row.result);
+    if (row.result == 1) {
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(v), std::bit_cast<std::uint64_t>(row.value)) << v;
+    } else {
+      EXPECT_EQ(v, -99.0);
+    }
+    EXPECT_EQ(rest(in), row.left);
+  }
+}
+
+TEST(Scan, NanKeepsItsSign) {
+  Stream in;
+  in.open_memory_input("nan -NaN");
+  double a = 0, b = 0;
+  EXPECT_EQ(scan(in, "%lf %lf", &a, &b), 2);
+  EXPECT_TRUE(std::isnan(a) && !std::signbit(a));
+  EXPECT_TRUE(std::isnan(b) && std::signbit(b));
+}
+
+TEST(Scan, FloatIsRoundedOnceFromTheText) {
+  // Halfway between two floats, plus a little: through double it would round to the even float.
+  Stream in;
+  in.open_memory_input("1.000000059604644775390625000001 1e39 1e-50");
+  float a = 0, b = 0, c = 1;
+  EXPECT_EQ(scan(in, " %f %f %f ", &a, &b, &c), 3);
+  EXPECT_EQ(a, std::nextafter(1.0f, 2.0f));
+  EXPECT_EQ(b, INFINITY);
+  EXPECT_EQ(c, 0.0f);
+}
+
+TEST(Scan, RecordOfTimeAndAmplitude) {
+  Stream in;
+  in.open_memory_input("0.0 1.5\r\n0.001\t-2.5\n\n 0.002 3 0.003 x");
+  double t = 0;
+  float x = 0;
+  EXPECT_EQ(scan(in, " %lf %f ", &t, &x), 2);
+  EXPECT_EQ(x, 1.5f);
+  EXPECT_EQ(scan(in, " %lf %f ", &t, &x), 2);
+  EXPECT_EQ(x, -2.5f);
+  EXPECT_EQ(scan(in, " %lf %f ", &t, &x), 2);
+  EXPECT_EQ(t, 0.002);
+  EXPECT_EQ(scan(in, " %lf %f ", &t, &x), 1);  // a time with no amplitude
+  EXPECT_EQ(t, 0.003);
+  EXPECT_EQ(x, 3.0f);
+  EXPECT_EQ(scan(in, " %lf %f ", &t, &x), 0);
+  EXPECT_EQ(rest(in), "x");
+}
+
+TEST(Scan, WholeNumbersAndWords) {
+  Stream in;
+  in.open_memory_input("1.5 abc 4294967297 99999999999999999999 -x  name.txt\tnext");
+  int a = 0, b = 0, c = 0;
+  EXPECT_EQ(scan(in, "%d", &a), 1);
+  EXPECT_EQ(a, 1);
+  EXPECT_EQ(scan(in, "%d", &b), 0);  // ".5" is no whole number and stays
+  double half = 0;
+  EXPECT_EQ(scan(in, "%lf", &half), 1);
+  EXPECT_EQ(half, 0.5);
+  EXPECT_EQ(scan(in, "%d", &b), 0);
+  std::string word;
+  EXPECT_EQ(scan(in, "%s", &word), 1);
+  EXPECT_EQ(word, "abc");
+  EXPECT_EQ(scan(in, "%d", &b), 1);
+  EXPECT_EQ(b, 1);  // the long 4294967297 stored in an int keeps its low bits
+  EXPECT_EQ(scan(in, "%d", &c), 1);
+  EXPECT_EQ(c, -1);  // strtol saturates at LONG_MAX, whose low bits are all ones
+  EXPECT_EQ(scan(in, "%d", &c), 0);
+  EXPECT_EQ(scan(in, "%s", &word), 1);
+  EXPECT_EQ(word, "x");
+  EXPECT_EQ(scan(in, "%s", &word), 1);
+  EXPECT_EQ(word, "name.txt");
+  EXPECT_EQ(scan(in, "%s", &word), 1);
+  EXPECT_EQ(word, "next");
+  EXPECT_EQ(scan(in, "%s", &word), scan_eof);
+}
+
+TEST(Scan, ItemLongerThanTheBufferThroughAFile) {
+  // A number and a word that straddle the stream's buffer boundary are read whole.
+  char path[] = "/tmp/vibfrf-scan-XXXXXX";
+  const int fd = ::mkstemp(path);
+  ASSERT_GE(fd, 0);
+  std::string text(Stream::buffer_size - 3, ' ');
+  text += "12345.5 ";
+  text += std::string(Stream::buffer_size + 10, 'w');
+  ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  ::close(fd);
+  Stream in;
+  ASSERT_TRUE(in.open(path, "rb"));
+  double v = 0;
+  std::string word;
+  EXPECT_EQ(scan(in, "%lf %s", &v, &word), 2);
+  EXPECT_EQ(v, 12345.5);
+  EXPECT_EQ(word.size(), Stream::buffer_size + 10);
+  ::unlink(path);
+}
+
+// --- against the C library ---------------------------------------------------------------
+
+// One scan's outcome: the count, the values assigned, and how far the input was read.
+struct Outcome {
+  int result;
+  std::vector<std::uint64_t> values;
+  long position;
+  bool operator==(const Outcome&) const = default;
+};
+
+std::string show(const std::vector<Outcome>& outcomes) {
+  std::string s;
+  for (const Outcome& o : outcomes) {
+    s += "[" + std::to_string(o.result) + " at " + std::to_string(o.position);
+    for (auto v : o.values) s += " " + std::to_string(v);
+    s += "]";
+  }
+  return s;
+}
+
+enum class Form { time_record, three_doubles, whole_number, one_double, word };
+
+// Runs the format over `text` until it stops advancing, through the C library.
+std::vector<Outcome> c_library(Form form, const std::string& text) {
+  std::vector<Outcome> outcomes;
+  std::string bytes = text.empty() ? std::string(" ") : text;  // fmemopen refuses size 0
+  FILE* f = ::fmemopen(bytes.data(), text.empty() ? 1 : text.size(), "r");
+  if (text.empty()) std::fgetc(f);
+  for (int round = 0; round < 40; ++round) {
+    double a = -1, b = -1, c = -1;
+    float x = -1;
+    int i = -1;
+    char word[256] = {};
+    Outcome o{};
+    switch (form) {
+      case Form::time_record:
+        o.result = std::fscanf(f, " %lf %f ", &a, &x);
+        o.values = {std::bit_cast<std::uint64_t>(a), std::bit_cast<std::uint32_t>(x)};
+        break;
+      case Form::three_doubles:
+        o.result = std::fscanf(f, "%lf %lf %lf", &a, &b, &c);
+        o.values = {std::bit_cast<std::uint64_t>(a), std::bit_cast<std::uint64_t>(b),
+                    std::bit_cast<std::uint64_t>(c)};
+        break;
+      case Form::whole_number:
+        o.result = std::fscanf(f, "%d", &i);
+        o.values = {static_cast<std::uint32_t>(i)};
+        break;
+      case Form::one_double:
+        o.result = std::fscanf(f, "%lf", &a);
+        o.values = {std::bit_cast<std::uint64_t>(a)};
+        break;
+      case Form::word:
+        o.result = std::fscanf(f, "%255s", word);
+        o.values = {std::hash<std::string>{}(word)};
+        break;
+    }
+    o.position = std::ftell(f) - (text.empty() ? 1 : 0);
+    outcomes.push_back(o);
+    if (o.result == EOF || (o.result == 0 && outcomes.size() > 1 &&
+                            outcomes[outcomes.size() - 2].position == o.position))
+      break;
+  }
+  std::fclose(f);
+  return outcomes;
+}
+
+std::vector<Outcome> ours(Form form, const std::string& text) {
+  std::vector<Outcome> outcomes;
+  Stream in;
+  in.open_memory_input(text);
+  const char* start = in.read_pos();
+  for (int round = 0; round < 40; ++round) {
+    double a = -1, b = -1, c = -1;
+    float x = -1;
+    int i = -1;
+    std::string word;
+    Outcome o{};
+    switch (form) {
+      case Form::time_record:
+        o.result = scan(in, " %lf %f ", &a, &x);
+        o.values = {std::bit_cast<std::uint64_t>(a), std::bit_cast<std::uint32_t>(x)};
+        break;
+      case Form::three_doubles:
+        o.result = scan(in, "%lf %lf %lf", &a, &b, &c);
+        o.values = {std::bit_cast<std::uint64_t>(a), std::bit_cast<std::uint64_t>(b),
+                    std::bit_cast<std::uint64_t>(c)};
+        break;
+      case Form::whole_number:
+        o.result = scan(in, "%d", &i);
+        o.values = {static_cast<std::uint32_t>(i)};
+        break;
+      case Form::one_double:
+        o.result = scan(in, "%lf", &a);
+        o.values = {std::bit_cast<std::uint64_t>(a)};
+        break;
+      case Form::word:
+        o.result = scan(in, "%s", &word);
+        o.values = {std::hash<std::string>{}(word)};
+        break;
+    }
+    o.position = static_cast<long>(in.read_pos() - start);
+    outcomes.push_back(o);
+    if (o.result == EOF || (o.result == 0 && outcomes.size() > 1 &&
+                            outcomes[outcomes.size() - 2].position == o.position))
+      break;
+  }
+  return outcomes;
+}
+
+// Text made of the pieces that numbers and their failures are made of.
+std::string random_text(std::mt19937_64& rng) {
+  static const std::vector<std::string> pieces = {
+      "0", "1", "7", "9", "12", "3.25", ".", "-", "+", "e", "E", "e-", "e+", "x", "X", "0x",
+      "p", "P", "a", "f", "inf", "INF", "inity", "nan", "NaN", "n", "i", " ", "  ", "\n", "\r\n",
+      "\t", "1e400", "1e-400", "4e-320", "3.4028236e38", "0x1p-150", "g", "(", ",", "\v", "\f",
+      "1.000000059604644775390625", "99999999999999999999", "2147483648", "-2147483649"};
+  std::string text;
+  const int n = static_cast<int>(rng() % 12);
+  for (int i = 0; i < n; ++i) text += pieces[rng() % pieces.size()];
+  return text;
+}
+
+TEST(ScanAgainstCLibrary, RandomTextsForEveryFormat) {
+  std::mt19937_64 rng(42);
+  for (Form form : {Form::time_record, Form::three_doubles, Form::whole_number, Form::one_double,
+                    Form::word}) {
+    int failures = 0;
+    for (int i = 0; i < 60000 && failures < 10; ++i) {
+      const std::string text = random_text(rng);
+      const auto want = c_library(form, text);
+      const auto got = ours(form, text);
+      if (got != want) {
+        ++failures;
+        ADD_FAILURE() << "form " << static_cast<int>(form) << " text \"" << text << "\"\n  ours "
+                      << show(got) << "\n  C    " << show(want);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vibfrf::textio
