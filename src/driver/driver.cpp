@@ -1,6 +1,10 @@
 // The analysis driver: the dialogue, the order of the stages, the summary and the key press.
 #include "driver/driver.hpp"
 
+#include "input/input.hpp"
+#include "spectra/spectra.hpp"
+#include "transform/transform.hpp"
+
 #include "textio/console.hpp"
 #include "textio/print.hpp"
 #include "textio/scan.hpp"
@@ -47,10 +51,35 @@ void run_channel() {
   clear(wa.work);
   clear(wa.aux);
   open_channel_files();
-  close_slot(1);
+  read_time_history();
+  if (wa.mean_choice == 1) mean_removal();
+  if (wa.window_choice == 2) hanning_window();
+  reorder();
+  clear(wa.aux);
+  print(console_out(), "\n call function ctfourier ");
+  ctfourier();
   close_slot(2);
   close_slot(3);
   close_slot(4);
+}
+
+void run_cross_spectra() {
+  clear(wa.work);
+  cross_s();
+  cross_g();
+  h_functions();
+}
+
+// The impulse-response files stay open to the end of the run; they are flushed before the
+// summary so that a file that could not be written is told instead of a success.
+void run_impulse_response() {
+  open_slot(2, "complex_impulse_h1.out", "w");
+  open_slot(3, "impulse_h1.out", "w");
+  open_slot(4, "temp2.out", "w");
+  clear(wa.aux);
+  reorder();
+  inverse_fourier();
+  for (std::size_t k = 2; k <= 4; ++k) flush_slot(k);
 }
 
 void print_summary() {
@@ -86,6 +115,8 @@ int run_analysis() {
     print_banner();
     ask_questions();
     for (wa.channel = 1; wa.channel <= 2; ++wa.channel) run_channel();
+    run_cross_spectra();
+    run_impulse_response();
     print_summary();
   } catch (const InputEnded&) {
     close_all_slots();
@@ -104,6 +135,7 @@ int run_analysis() {
     return 2;
   }
   textio::wait_for_key();
+  for (std::size_t k = 2; k <= 4; ++k) wa.streams[k].close();  // already flushed and checked
   return 0;
 }
 

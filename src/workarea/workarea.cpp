@@ -63,6 +63,12 @@ void close_slot(std::size_t k) {
     throw textio::FileError(textio::FileError::Action::write, slot_name(k), s.error());
 }
 
+void flush_slot(std::size_t k) {
+  textio::Stream& s = wa.streams[k];
+  if (!s.flush())
+    throw textio::FileError(textio::FileError::Action::write, slot_name(k), s.error());
+}
+
 void close_all_slots() noexcept {
   for (auto& s : wa.streams) s.close();
 }

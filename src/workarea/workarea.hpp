@@ -71,6 +71,8 @@ textio::Stream& open_slot(std::size_t k, const char* name, const char* mode);
 bool try_open_slot(std::size_t k, const char* name, const char* mode);
 // Closes slot k. Throws textio::FileError when what was written to it did not reach the file.
 void close_slot(std::size_t k);
+// Writes out what slot k holds. Throws textio::FileError when it did not reach the file.
+void flush_slot(std::size_t k);
 // Closes every open slot, ignoring errors: the way out after a failure has been reported.
 void close_all_slots() noexcept;
 // Copies a name into buffer k, as much of it as fits (259 characters).
