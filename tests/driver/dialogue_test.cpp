@@ -9,6 +9,7 @@
 
 #include "run_program.hpp"
 #include "temp_dir.hpp"
+#include "transcript.hpp"
 
 namespace vibfrf {
 namespace {
@@ -18,33 +19,10 @@ using testing::run_program;
 using testing::RunResult;
 using testing::TempDir;
 using testing::write_file;
-
-const std::string banner_and_questions =
-    "\n   "
-    "\n This program calculates the cross spectrum of a force time history \n and an "
-    "acceleration time history. "
-    "\n\n The program also calculates:   \n"
-    "\n    H1 and H2 frequency response functions (FRFs) "
-    "\n    coherence function "
-    "\n    h1 impulse response function \n\n"
-    "\n The input files must have the same sample rate and record length. \n"
-    "\n Each input file must be time(sec) and amplitude(units) "
-    "\n The format is free, but no header lines allowed.\n"
-    "\n"
-    "\n Mean removal? 1=yes 2=no \n"
-    "\n"
-    "\n Window? 1=rectangular 2=Hanning \n"
-    "\n"
-    "\n Enter frequency domain highpass frequency. \n";
-
-const std::string force_prompt = "\n\n Please enter the force input file: \n";
-const std::string accel_prompt = "\n\n Please enter the acceleration response file: \n";
-
-std::string opened(const std::string& input, int channel) {
-  const std::string c = std::to_string(channel);
-  return " File: " + input + " opened. \n File: fft_" + c + ".out opened. \n File: fft_half_" + c +
-         ".out opened. \n File: fft_full_" + c + ".out opened. \n";
-}
+using testing::accel_prompt;
+using testing::banner_and_questions;
+using testing::force_prompt;
+using testing::opened;
 
 class Dialogue : public ::testing::Test {
  protected:
@@ -130,8 +108,16 @@ TEST_F(Dialogue, UnusableInputIsReportedAndAskedForAgain) {
               std::string::npos)
         << r.transcript;
   }
-  // The refused names were never opened for writing: what the user had there is intact.
-  EXPECT_EQ(read_file(dir / "H1.out"), "1 2 3\n");
+}
+
+TEST_F(Dialogue, RefusedOutputNameIsNotEmptied) {
+  write_file(dir / "fft_1.out", "0 0 0\n");
+  ASSERT_EQ(::symlink("fft_1.out", (dir / "mine.txt").c_str()), 0);
+  // Refused twice, then the answers end: nothing was opened for writing.
+  const RunResult r = run("1 2 0 fft_1.out mine.txt");
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(read_file(dir / "fft_1.out"), "0 0 0\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "fft_half_1.out"));
 }
 
 TEST_F(Dialogue, NameOf259CharactersIsUsedWhole) {
