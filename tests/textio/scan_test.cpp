@@ -11,18 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "stream_text.hpp"
+
 namespace vibfrf::textio {
 namespace {
 
-// The text not yet read.
-std::string rest(Stream& in) {
-  std::string text;
-  for (int c = in.peek(); c != Stream::end_of_input; c = in.peek()) {
-    text.push_back(static_cast<char>(c));
-    in.skip();
-  }
-  return text;
-}
+std::string rest(Stream& in) { return vibfrf::testing::unread_text(in); }
 
 struct DoubleRow {
   const char* input;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <string>
 
+#include "stream_text.hpp"
 #include "temp_dir.hpp"
 
 namespace vibfrf::textio {
@@ -16,14 +17,7 @@ using vibfrf::testing::read_file;
 using vibfrf::testing::TempDir;
 using vibfrf::testing::write_file;
 
-std::string read_all(Stream& in) {
-  std::string text;
-  for (int c = in.peek(); c != Stream::end_of_input; c = in.peek()) {
-    text.push_back(static_cast<char>(c));
-    in.skip();
-  }
-  return text;
-}
+std::string read_all(Stream& in) { return vibfrf::testing::unread_text(in); }
 
 TEST(Stream, WritesAndReadsBackMoreThanOneBuffer) {
   TempDir dir;
