@@ -61,7 +61,8 @@ void print_usage() {
       "The defaults give fn = 100 Hz, zeta = 2 %%, a 2 s record and frequency lines 0.5 Hz apart.\n"
       "Every mode needs positive damping below critical (zeta < 1); the pulse must last two\n"
       "sample intervals or more and end by the last sample. The noise is Gaussian, drawn from\n"
-      "std::mt19937_64 through a Box-Muller transform: the same numbers for a seed everywhere.\n"
+      "std::mt19937_64 through a Box-Muller transform: for a seed, the same numbers with any\n"
+      "C++ library.\n"
       "\n"
       "Exit status: 0 records written, 1 a record could not be written, 2 a bad command line.\n",
       d.rate, vibfrf::examples::max_samples, d.samples, m.mass, m.stiffness, m.damping,
