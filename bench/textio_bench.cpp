@@ -38,9 +38,14 @@ std::vector<double> general_doubles() {
   const double df = 1000.0 / 4096.0 / 3.0;
   for (std::size_t i = 0; i < v.size(); ++i) {
     switch (i % 3) {
-      case 0: v[i] = static_cast<double>(i) * df; break;
-      case 1: v[i] = static_cast<double>(i) * 0.000123; break;
-      default: v[i] = unit(rng) / 7.0 * std::pow(10.0, static_cast<int>(rng() % 12) - 6);
+      case 0:
+        v[i] = static_cast<double>(i) * df;
+        break;
+      case 1:
+        v[i] = static_cast<double>(i) * 0.000123;
+        break;
+      default:
+        v[i] = unit(rng) / 7.0 * std::pow(10.0, static_cast<int>(rng() % 12) - 6);
     }
   }
   return v;
@@ -53,9 +58,14 @@ std::vector<double> table_values() {
   std::vector<double> v(value_count);
   for (std::size_t i = 0; i < v.size(); ++i) {
     switch (i % 3) {
-      case 0: v[i] = std::pow(10.0, unit(rng) * 8 - 4); break;
-      case 1: v[i] = unit(rng) * 360.0 - 180.0; break;
-      default: v[i] = unit(rng);
+      case 0:
+        v[i] = std::pow(10.0, unit(rng) * 8 - 4);
+        break;
+      case 1:
+        v[i] = unit(rng) * 360.0 - 180.0;
+        break;
+      default:
+        v[i] = unit(rng);
     }
   }
   return v;
@@ -76,11 +86,11 @@ void print_all(benchmark::State& state, const std::vector<double>& values, Print
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * values.size()));
 }
 
-#define VIBFRF_PRINT_BENCH(name, values, fmt)                                        \
-  void name(benchmark::State& state) {                                               \
-    static const std::vector<double> data = values();                                \
-    print_all(state, data, [](Stream& out, double v) { print(out, fmt, v); });       \
-  }                                                                                  \
+#define VIBFRF_PRINT_BENCH(name, values, fmt)                                  \
+  void name(benchmark::State& state) {                                         \
+    static const std::vector<double> data = values();                          \
+    print_all(state, data, [](Stream& out, double v) { print(out, fmt, v); }); \
+  }                                                                            \
   BENCHMARK(name)
 
 VIBFRF_PRINT_BENCH(Print_e15_6_widened_floats, widened_floats, "%15.6e");
