@@ -26,8 +26,8 @@ struct Conversion {
 
 std::string put(Conversion c, double v) {
   char out[max_number_chars];
-  char* end =
-      c.style == 'e' ? put_e(out, v, c.width, c.precision) : put_g(out, v, c.width, c.precision);
+  char* end = c.style == 'e' ? put_e(out, v, c.width, c.precision)
+                             : put_g(out, v, c.width, c.precision);
   return std::string(out, end);
 }
 
@@ -64,11 +64,11 @@ TEST(Format, MatchesLiteralTexts) {
       {{'e', 12, 6}, -2.5e-10, "-2.500000e-010"},
       {{'g', 12, 4}, 0.0001234, "   0.0001234"},
       {{'g', 12, 4}, 1.234e-5, "  1.234e-005"},
-      {{'g', 12, 4}, 9.99995, "          10"},       // rounds up into a new digit
-      {{'g', 12, 4}, 99995.0, "      1e+005"},       // ... and into exponent notation
-      {{'g', 12, 4}, 9999.4, "        9999"},        // the largest fixed value
-      {{'g', 12, 4}, 12345.0, "  1.234e+004"},       // a tie, to even
-      {{'g', 12, 4}, 0.00009999, "  9.999e-005"},    // just below the fixed range
+      {{'g', 12, 4}, 9.99995, "          10"},      // rounds up into a new digit
+      {{'g', 12, 4}, 99995.0, "      1e+005"},      // ... and into exponent notation
+      {{'g', 12, 4}, 9999.4, "        9999"},       // the largest fixed value
+      {{'g', 12, 4}, 12345.0, "  1.234e+004"},      // a tie, to even
+      {{'g', 12, 4}, 0.00009999, "  9.999e-005"},   // just below the fixed range
       {{'g', 12, 4}, 0.0000999951, "      0.0001"},  // rounds up into it
       {{'g', 12, 4}, 0.0, "           0"},
       {{'g', 12, 4}, -0.0, "          -0"},
@@ -192,9 +192,7 @@ struct FamilyRow {
   double most_declined;
 };
 
-void PrintTo(const Conversion& c, std::ostream* os) {
-  *os << describe(c);
-}
+void PrintTo(const Conversion& c, std::ostream* os) { *os << describe(c); }
 
 class FormatAgainstPrintf : public ::testing::TestWithParam<Conversion> {};
 
