@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "textio/decimal_power.hpp"
-#include "textio/format.hpp"
 
 // How the digits are found. A finite double is v = m * 2^e with 2^52 <= m < 2^53 (subnormals are
 // normalised first). To round it to P significant digits with decimal exponent k, the program
@@ -125,8 +124,16 @@ int compare_with_half(std::uint64_t m, int e, int n, std::uint64_t integer) {
   return left > right ? 1 : (left < right ? -1 : 0);
 }
 
-// detail::round_significant, here where the conversions below can have it inlined.
-inline bool round_to_significant(double v, int count, detail::RoundedDecimal& out) {
+// A value rounded to `count` significant decimal digits: digits * 10^(exponent - count + 1),
+// with 10^(count-1) <= digits < 10^count (digits = 0 and exponent = 0 for zero).
+struct RoundedDecimal {
+  std::uint32_t digits;
+  int exponent;
+};
+
+// Rounds |v| (finite) to `count` significant digits (1 <= count <= max_fast_digits) as printf
+// does: from the exact binary value, ties to even. False when it cannot tell the way of a tie.
+bool round_significant(double v, int count, RoundedDecimal& out) {
   using detail::decimal_power;
   using detail::DecimalPower;
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(v) & ~(std::uint64_t{1} << 63);
@@ -197,16 +204,12 @@ inline bool round_to_significant(double v, int count, detail::RoundedDecimal& ou
 
 }  // namespace
 
-bool detail::round_significant(double v, int count, RoundedDecimal& out) {
-  return round_to_significant(v, count, out);
-}
-
 // Every byte up to max_number_chars past `out` may be written; the text ends at the pointer
 // returned.
 char* try_put_e_fast(char* out, double v, int width, int precision) {
   const int count = precision + 1;
-  detail::RoundedDecimal rounded;
-  if (count > max_fast_digits || !std::isfinite(v) || !round_to_significant(v, count, rounded))
+  RoundedDecimal rounded;
+  if (count > max_fast_digits || !std::isfinite(v) || !round_significant(v, count, rounded))
     return nullptr;
   const bool negative = std::signbit(v);
   out = pad(out, width, (negative ? 1 : 0) + count + (count > 1 ? 1 : 0) + 5);
@@ -221,8 +224,8 @@ char* try_put_e_fast(char* out, double v, int width, int precision) {
 // fraction are dropped, and the point with them.
 char* try_put_g_fast(char* out, double v, int width, int precision) {
   const int count = precision == 0 ? 1 : precision;
-  detail::RoundedDecimal rounded;
-  if (count > max_fast_digits || !std::isfinite(v) || !round_to_significant(v, count, rounded))
+  RoundedDecimal rounded;
+  if (count > max_fast_digits || !std::isfinite(v) || !round_significant(v, count, rounded))
     return nullptr;
   std::uint32_t significant = rounded.digits;
   int kept = count;
