@@ -131,7 +131,7 @@ class PrintFormat {
 
 // Writes the formatted text to `out`. Throws FileError when a file stream cannot be written.
 template <class... Args>
-void print(Stream& out, PrintFormat<std::decay_t<Args>...> format, const Args&... args) {
+void print(Stream& out, const PrintFormat<std::decay_t<Args>...>& format, const Args&... args) {
   const std::array<detail::Arg, sizeof...(Args) + 1> packed{detail::make_arg(args)...};
   detail::print_pieces(out, format.pieces(), format.count(), packed.data());
   out.end_of_print();

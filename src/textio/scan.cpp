@@ -1,5 +1,7 @@
 #include "textio/scan.hpp"
 
+#include "textio/scan_decimal.hpp"
+
 #include <charconv>
 #include <climits>
 #include <cstdlib>
@@ -59,6 +61,8 @@ bool take_word(Cursor& c, const char* word) {
 }
 
 // The characters of a floating-point item. False: the item failed already while being read.
+// lex_decimal (scan_decimal.cpp) takes the same characters for a decimal number in the buffer;
+// the two change together.
 template <class Cursor>
 bool lex_floating(Cursor& c) {
   std::size_t size = 0;
@@ -213,10 +217,33 @@ int int_value(std::string_view text) {
   return static_cast<int>(value);  // keeps the low 32 bits, as the C library's store does
 }
 
+// skip_space, with the usual case (the blanks end within the buffer) where the caller can have it
+// inlined and so keep the read position in a register.
+inline void skip_blanks(Stream& in) {
+  const char* p = in.read_pos();
+  const char* const end = in.read_end();
+  while (p != end && detail::is_space(static_cast<unsigned char>(*p))) ++p;
+  in.set_read_pos(p);
+  if (p == end) skip_space(in);  // refills, when more input can come
+}
+
 template <class T>
 ScanStatus read_floating(Stream& in, T& out) {
-  skip_space(in);
+  skip_blanks(in);
   if (in.peek() == end_mark) return ScanStatus::ended;
+  // The usual case: a decimal number that lies whole in the buffer, lexed and valued in one pass.
+  const char* const start = in.read_pos();
+  const char* p = start;
+  detail::DecimalText decimal;
+  const detail::DecimalLex kind = detail::lex_decimal(p, in.read_end(), decimal);
+  if (kind != detail::DecimalLex::other && (p != in.read_end() || in.ended())) {
+    in.set_read_pos(p);
+    if (kind == detail::DecimalLex::no_number) return ScanStatus::mismatch;
+    if (detail::exact_value(decimal, out)) return ScanStatus::assigned;
+    const std::string_view taken(start, static_cast<std::size_t>(p - start));
+    return prefix_value(taken, out) ? ScanStatus::assigned : ScanStatus::mismatch;
+  }
+  // Hexadecimal, "inf" and "nan", and a number that may go on past the buffer's end.
   std::string_view text;
   const bool lexed = lex_item(in, [](auto& c) { return lex_floating(c); }, text);
   if (!lexed) return ScanStatus::mismatch;
@@ -244,7 +271,7 @@ ScanStatus read_double(Stream& in, double& out) { return read_floating(in, out);
 ScanStatus read_float(Stream& in, float& out) { return read_floating(in, out); }
 
 ScanStatus read_int(Stream& in, int& out) {
-  skip_space(in);
+  skip_blanks(in);
   if (in.peek() == end_mark) return ScanStatus::ended;
   std::string_view text;
   if (!lex_item(in, [](auto& c) { return lex_integer(c); }, text)) return ScanStatus::mismatch;
@@ -253,14 +280,18 @@ ScanStatus read_int(Stream& in, int& out) {
 }
 
 ScanStatus read_word(Stream& in, std::string& out) {
-  skip_space(in);
+  skip_blanks(in);
   if (in.peek() == end_mark) return ScanStatus::ended;
   out.clear();
-  for (int c = in.peek(); c != end_mark && !detail::is_space(c); c = in.peek()) {
-    out.push_back(static_cast<char>(c));
-    in.skip();
+  for (;;) {  // the word's run within the buffer, then the next buffer's, while it goes on
+    const char* const begin = in.read_pos();
+    const char* const end = in.read_end();
+    const char* p = begin;
+    while (p != end && !detail::is_space(static_cast<unsigned char>(*p))) ++p;
+    out.append(begin, p);
+    in.set_read_pos(p);
+    if (p != end || in.peek() == end_mark) return ScanStatus::assigned;
   }
-  return ScanStatus::assigned;
 }
 
 namespace detail {
@@ -274,7 +305,7 @@ int scan_directives(Stream& in, const Directive* directives, std::size_t count,
     ScanStatus status = ScanStatus::assigned;
     switch (directives[i]) {
       case Directive::space:
-        skip_space(in);
+        skip_blanks(in);
         continue;
       case Directive::int_value:
         status = read_int(in, *static_cast<int*>(*targets));

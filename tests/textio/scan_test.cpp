@@ -268,7 +268,12 @@ std::string random_text(std::mt19937_64& rng) {
       "0", "1", "7", "9", "12", "3.25", ".", "-", "+", "e", "E", "e-", "e+", "x", "X", "0x",
       "p", "P", "a", "f", "inf", "INF", "inity", "nan", "NaN", "n", "i", " ", "  ", "\n", "\r\n",
       "\t", "1e400", "1e-400", "4e-320", "3.4028236e38", "0x1p-150", "g", "(", ",", "\v", "\f",
-      "1.000000059604644775390625", "99999999999999999999", "2147483648", "-2147483649"};
+      "1.000000059604644775390625", "99999999999999999999", "2147483648", "-2147483649",
+      // Where the one-step conversion stops: long mantissas, leading zeros, 2^53 + 1 and 2^24 + 1,
+      // and exponents at and beyond 10^22 (double) and 10^10 (float).
+      "12345678901234567890123", "00000000000000000000", "9007199254740993", "16777217", "e22",
+      "e23", "e-22", "e-23", "e10", "e-11", ".000000000000000000000001", "1.953125e+003",
+      "-2.500000e-001"};
   std::string text;
   const int n = static_cast<int>(rng() % 12);
   for (int i = 0; i < n; ++i) text += pieces[rng() % pieces.size()];
@@ -282,6 +287,77 @@ TEST(ScanAgainstCLibrary, RandomTextsForEveryFormat) {
     int failures = 0;
     for (int i = 0; i < 60000 && failures < 10; ++i) {
       const std::string text = random_text(rng);
+      const auto want = c_library(form, text);
+      const auto got = ours(form, text);
+      if (got != want) {
+        ++failures;
+        ADD_FAILURE() << "form " << static_cast<int>(form) << " text \"" << text << "\"\n  ours "
+                      << show(got) << "\n  C    " << show(want);
+      }
+    }
+  }
+}
+
+// Numbers at the edges of the one-step conversion, each read as a double and as a float.
+TEST(ScanAgainstCLibrary, NumbersAtTheLimitsOfTheExactConversion) {
+  const char* const texts[] = {
+      "9007199254740992",  // 2^53: exact
+      "9007199254740993",  // 2^53 + 1: not, to even
+      "9007199254740993e-22",
+      "9007199254740993e22",
+      "1234567890123456789",      // 19 digits
+      "12345678901234567891",     // 20: one dropped
+      "12345678901234567890000",  // dropped zeros
+      "1.0000000000000000000000000001",
+      "0.000000000000000000000000000000000000000000001953125",
+      "00000000000000000000000000000000012.5e-2",
+      "16777216 16777217 16777219",  // 2^24 and beyond, for floats
+      "1e22 1e23 1e-22 1e-23 4.5e22 4.5e-22",
+      "1e10 1e11 1e-10 1e-11 3.3e10 3.3e-10 3.3e11 7.7e-12 1.234567e13",
+      "8.589973e9 8.589974e9",  // near a float tie
+      "1.5e999999999999 1e-99999999999 0e999999 -0.0e-5",
+      "7.038531e-26 2.4703282292062327e-324 2.4703282292062328e-324",
+  };
+  for (const char* text : texts) {
+    SCOPED_TRACE(std::string("text \"") + text + "\"");
+    EXPECT_EQ(show(ours(Form::one_double, text)), show(c_library(Form::one_double, text)));
+    EXPECT_EQ(show(ours(Form::time_record, text)), show(c_library(Form::time_record, text)));
+  }
+}
+
+// A random decimal number: a sign, digits with leading zeros, a point, digits, an exponent.
+std::string random_number(std::mt19937_64& rng) {
+  std::string s;
+  if (rng() % 3 == 0) s += (rng() & 1) ? '-' : '+';
+  const auto digits = [&](int most) {
+    const int n = static_cast<int>(rng() % static_cast<unsigned>(most + 1));
+    for (int i = 0; i < n; ++i) s += static_cast<char>('0' + rng() % 10);
+  };
+  s.append(rng() % 4 == 0 ? rng() % 25 : 0, '0');
+  digits(rng() % 4 == 0 ? 24 : 9);
+  if (rng() % 2 == 0) {
+    s += '.';
+    s.append(rng() % 4 == 0 ? rng() % 25 : 0, '0');
+    digits(rng() % 4 == 0 ? 24 : 9);
+  }
+  if (s.find_first_of("0123456789") == std::string::npos) s += '5';  // a number, always
+  if (rng() % 2 == 0) {
+    s += (rng() & 1) ? 'e' : 'E';
+    if (rng() % 2 == 0) s += (rng() & 1) ? '-' : '+';
+    s += std::to_string(rng() % 4 == 0 ? rng() % 400 : rng() % 30);
+  }
+  return s;
+}
+
+// Every value is the C library's, to the bit: many numbers in one text, read as doubles and as
+// time records (a double and a float).
+TEST(ScanAgainstCLibrary, RandomDecimalNumbers) {
+  std::mt19937_64 rng(7);
+  int failures = 0;
+  for (int round = 0; round < 3000 && failures < 10; ++round) {
+    std::string text;
+    for (int i = 0; i < 38; ++i) text += random_number(rng) + (i % 2 ? "\n" : " ");
+    for (Form form : {Form::one_double, Form::time_record}) {
       const auto want = c_library(form, text);
       const auto got = ours(form, text);
       if (got != want) {
