@@ -16,6 +16,11 @@ struct InputEnded : std::exception {
 // output file could not be opened or written.
 int run_analysis();
 
+// The same run up to and including both channels' file set-up, each channel's files closed again
+// as soon as they are open, for fuzzing the dialogue. Returns the status the whole run would have
+// when it stops there, and 0 when both channels' files were set up.
+int run_dialogue_and_file_setup();
+
 // Asks for the current channel's input file until one can be read, then opens the channel's
 // three spectrum files and reports the four opens. Throws InputEnded, or textio::FileError when
 // a spectrum file cannot be opened.
