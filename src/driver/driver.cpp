@@ -110,7 +110,7 @@ void print_summary() {
 
 // Runs the stages of a run in order and turns the ways it can stop into the exit status, after
 // telling them: 1 when standard input ended where a file name was expected, 2 when an output file
-// could not be opened or written; 0 when every stage went through.
+// could not be opened or written or a file could not be read; 0 when every stage went through.
 int run_stages(void (*stages)()) {
   try {
     stages();
@@ -123,8 +123,10 @@ int run_stages(void (*stages)()) {
     close_all_slots();
     if (e.action() == textio::FileError::Action::open) {
       print(console_out(), "\n\n Cannot open file: %s (%s) \n", e.name(), e.reason());
-    } else {
+    } else if (e.action() == textio::FileError::Action::write) {
       print(console_out(), "\n\n Cannot write file: %s (%s) \n", e.name(), e.reason());
+    } else {
+      print(console_out(), "\n\n Cannot read file: %s (%s) \n", e.name(), e.reason());
     }
     print(console_out(), " Stopping: the results are incomplete. \n");
     console_out().flush();

@@ -13,7 +13,7 @@ struct InputEnded : std::exception {
 // The whole run on the console: banner, questions, both channels, the cross-spectral and
 // impulse-response stages, the summary and the final key press. Returns the exit status:
 // 0 after a complete run, 1 when standard input ended where a file name was expected, 2 when an
-// output file could not be opened or written.
+// output file could not be opened or written, or a file could not be read.
 int run_analysis();
 
 // The same run up to and including both channels' file set-up, each channel's files closed again

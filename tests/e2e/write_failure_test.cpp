@@ -1,6 +1,7 @@
 // Failing disks: a result file that cannot be opened (its name is a folder) or cannot be written
-// (its name links to /dev/full, which refuses every byte). The program names the file and the
-// reason, stops with status 2 without the summary, and the user's own files are as they were.
+// (its name links to /dev/full, which refuses every byte), and an input that cannot be read. The
+// program names the file and the reason, stops with status 2 without the summary, and the user's
+// own files are as they were.
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -88,6 +89,21 @@ INSTANTIATE_TEST_SUITE_P(
         if (c == '.') c = '_';
       return name;
     });
+
+// A disk that fails under the reader: /proc/self/mem is a regular file whose first page cannot be
+// read. The run stops as for a result that cannot be written, instead of going on with no data.
+TEST(ReadFailure, TimeHistoryThatCannotBeReadStopsWithStatusTwo) {
+  TempDir dir;
+  write_file(dir / "accel.txt", "0 1\n0.5 2\n");
+  const RunResult r = run_program(dir.path(), "1 2 0 /proc/self/mem accel.txt\n");
+  EXPECT_EQ(r.exit_status, 2);
+  const std::string ending =
+      " File: fft_full_1.out opened. \n\n\n reading time history \n fscanf error "
+      "\n\n Cannot read file: /proc/self/mem (Input/output error) "
+      "\n Stopping: the results are incomplete. \n";
+  ASSERT_GE(r.transcript.size(), ending.size()) << r.transcript;
+  EXPECT_EQ(r.transcript.substr(r.transcript.size() - ending.size()), ending) << r.transcript;
+}
 
 // Nothing is ever written to temp2.out, so a link from it to /dev/full fails nothing: an empty
 // file reaches the device whole, and the run is complete.
