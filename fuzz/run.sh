@@ -26,7 +26,8 @@ cmake --build build-fuzz -j2 --target "fuzz_$target"
 # Scratch files of the targets go to memory where there is such a place.
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 
-out=fuzz/out/$target
+# Absolute paths: the dialogue target works in a directory of its own.
+out=$PWD/fuzz/out/$target
 mkdir -p "$out/corpus"
 exec nice -n 10 "build-fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
-  -artifact_prefix="$out/" "$@" "$out/corpus" "fuzz/corpus/$target"
+  -artifact_prefix="$out/" "$@" "$out/corpus" "$PWD/fuzz/corpus/$target"
