@@ -69,7 +69,10 @@ const std::vector<Row>& catalogue() {
       {"CrOnlyLineEnds", [](auto& d) { bad_file(d, sixteen_records(" ", "\r")); }, both_bad,
        {"\n samples= 16 "}, 0, 16, 16, 16},
       {"BinaryAndNulBytes",
-       [](auto& d) { bad_file(d, std::string("0 1\n0.001 2\n\0\x01\xff\xfe 3 4\n", 20) + sixteen_records()); },
+       [](auto& d) {
+         static const char bytes[] = "0 1\n0.001 2\n\0\x01\xff\xfe 3 4\n";
+         bad_file(d, std::string(bytes, sizeof bytes - 1) + sixteen_records());
+       },
        both_bad, {"\n samples= 2 "}, 0, 2, 2, 2},
       {"ByteOrderMark", [](auto& d) { bad_file(d, "\xef\xbb\xbf" + sixteen_records()); }, both_bad,
        {"\n fscanf error " + dt_error}, 0, 1, 1, 1},
