@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "console_capture.hpp"
@@ -44,6 +45,10 @@ struct Failure {
   const char* output;
   bool folder;  // otherwise a link to /dev/full
 };
+
+void PrintTo(const Failure& f, std::ostream* os) {
+  *os << f.output << (f.folder ? " as a folder" : " linked to /dev/full");
+}
 
 class Closing : public ::testing::TestWithParam<Failure> {};
 

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -132,6 +133,7 @@ const std::vector<Row>& catalogue() {
 }
 
 class BadInput : public ::testing::TestWithParam<Row> {};
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
 void expect_unchanged(const FileContents& before, const FileContents& after) {
   for (const auto& [name, bytes] : before) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "run_program.hpp"
@@ -25,6 +26,10 @@ struct Row {
   const char* output;
   Failure failure;
 };
+
+void PrintTo(const Row& row, std::ostream* os) {
+  *os << row.output << (row.failure == Failure::folder ? " as a folder" : " linked to /dev/full");
+}
 
 class WriteFailure : public ::testing::TestWithParam<Row> {
  protected:
