@@ -2,9 +2,9 @@
 # Fuzzes one target for a given time: fuzz/run.sh TARGET SECONDS [libFuzzer options...]
 # TARGET is scan, reader or dialogue. Builds the clang libFuzzer build in build-fuzz/ (with
 # AddressSanitizer and UndefinedBehaviorSanitizer), then runs the target niced, starting from the
-# committed seeds in fuzz/corpus/TARGET. New inputs go to fuzz/out/TARGET/corpus, and an input
-# that fails a check or crashes to fuzz/out/TARGET/ (not committed: after the mend, copy it into
-# fuzz/corpus/TARGET/ so that the regression run keeps it).
+# committed seeds in fuzz/corpus/TARGET, with the dictionary fuzz/dict/TARGET.dict. New inputs go
+# to fuzz/out/TARGET/corpus, and an input that fails a check or crashes to fuzz/out/TARGET/ (not
+# committed: after the mend, copy it into fuzz/corpus/TARGET/ so that the regression run keeps it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ $# -lt 2 ]; then
@@ -30,4 +30,5 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 out=$PWD/fuzz/out/$target
 mkdir -p "$out/corpus"
 exec nice -n 10 "build-fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
-  -artifact_prefix="$out/" "$@" "$out/corpus" "$PWD/fuzz/corpus/$target"
+  -artifact_prefix="$out/" -dict="$PWD/fuzz/dict/$target.dict" "$@" "$out/corpus" \
+  "$PWD/fuzz/corpus/$target"
