@@ -31,8 +31,8 @@ void print_report(std::uint32_t records, double t_first, double t_last,
   print(out, "\n delta f= %14.4g ", s.df);
 }
 
-// A read that failed ends the stream's input as its end would: the pass stops here, before the
-// rewind forgets the failure, and the run with it.
+// A failed read ends the stream's input as its end does, so the pass that met it has stopped
+// short; the run stops too, here, before the rewind forgets the failure.
 void stop_if_a_read_failed() {
   if (wa.streams[1].error() != 0) close_slot(1);
 }

@@ -12,14 +12,8 @@ namespace vibfrf::textio {
 namespace {
 
 const char* verb(FileError::Action action) {
-  switch (action) {
-    case FileError::Action::open:
-      return "cannot open ";
-    case FileError::Action::write:
-      return "cannot write ";
-    case FileError::Action::read:
-      break;
-  }
+  if (action == FileError::Action::open) return "cannot open ";
+  if (action == FileError::Action::write) return "cannot write ";
   return "cannot read ";
 }
 

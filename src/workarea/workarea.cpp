@@ -58,7 +58,8 @@ textio::Stream& open_slot(std::size_t k, const char* name, const char* mode) {
 
 void close_slot(std::size_t k) {
   textio::Stream& s = wa.streams[k];
-  const auto action = s.is_writing() ? textio::FileError::Action::write : textio::FileError::Action::read;
+  using Action = textio::FileError::Action;
+  const Action action = s.is_writing() ? Action::write : Action::read;
   if (!s.close()) throw textio::FileError(action, slot_name(k), s.error());
 }
 
