@@ -108,16 +108,12 @@ void print_summary() {
   print(out, "\n Press any key to exit.");
 }
 
-}  // namespace
-
-int run_analysis() {
+// Runs the stages of a run in order and turns the ways it can stop into the exit status, after
+// telling them: 1 when standard input ended where a file name was expected, 2 when an output file
+// could not be opened or written or a file could not be read; 0 when every stage went through.
+int run_stages(void (*stages)()) {
   try {
-    print_banner();
-    ask_questions();
-    for (wa.channel = 1; wa.channel <= 2; ++wa.channel) run_channel();
-    run_cross_spectra();
-    run_impulse_response();
-    print_summary();
+    stages();
   } catch (const InputEnded&) {
     close_all_slots();
     print(console_out(), "\n\n Standard input ended where a file name was expected; stopping. \n");
@@ -127,16 +123,56 @@ int run_analysis() {
     close_all_slots();
     if (e.action() == textio::FileError::Action::open) {
       print(console_out(), "\n\n Cannot open file: %s (%s) \n", e.name(), e.reason());
-    } else {
+    } else if (e.action() == textio::FileError::Action::write) {
       print(console_out(), "\n\n Cannot write file: %s (%s) \n", e.name(), e.reason());
+    } else {
+      print(console_out(), "\n\n Cannot read file: %s (%s) \n", e.name(), e.reason());
     }
     print(console_out(), " Stopping: the results are incomplete. \n");
     console_out().flush();
     return 2;
   }
+  return 0;
+}
+
+void for_each_channel(void (*channel_stage)()) {
+  for (wa.channel = 1; wa.channel <= 2; ++wa.channel) channel_stage();
+}
+
+void banner_and_questions() {
+  print_banner();
+  ask_questions();
+}
+
+void whole_run() {
+  banner_and_questions();
+  for_each_channel(run_channel);
+  run_cross_spectra();
+  run_impulse_response();
+  print_summary();
+}
+
+// The channel's files as the run sets them up, closed again at once: nothing is read or written.
+void set_up_and_close_channel() {
+  open_channel_files();
+  for (std::size_t k = 1; k <= 4; ++k) close_slot(k);
+}
+
+void dialogue_and_file_setup() {
+  banner_and_questions();
+  for_each_channel(set_up_and_close_channel);
+}
+
+}  // namespace
+
+int run_analysis() {
+  const int status = run_stages(whole_run);
+  if (status != 0) return status;
   textio::wait_for_key();
   for (std::size_t k = 2; k <= 4; ++k) wa.streams[k].close();  // already flushed and checked
   return 0;
 }
+
+int run_dialogue_and_file_setup() { return run_stages(dialogue_and_file_setup); }
 
 }  // namespace vibfrf

@@ -5,7 +5,8 @@ namespace vibfrf {
 
 // Reads the time history open in slot 1 into the real parts of `work` in two passes (count, then
 // load), chooses the transform length `m` and `nstages`, sets `ns`, and prints the record's
-// statistics, setting `ave`, `dt` and `df`. Closes slot 1 on every path.
+// statistics, setting `ave`, `dt` and `df`. Closes slot 1 on every path. Throws textio::FileError
+// when a read failed (the pass that met it stops there).
 void read_time_history();
 
 // Subtracts `ave` from the real parts of the first `m` entries of `work`.

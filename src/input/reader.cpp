@@ -31,6 +31,12 @@ void print_report(std::uint32_t records, double t_first, double t_last,
   print(out, "\n delta f= %14.4g ", s.df);
 }
 
+// A failed read ends the stream's input as its end does, so the pass that met it has stopped
+// short; the run stops too, here, before the rewind forgets the failure.
+void stop_if_a_read_failed() {
+  if (wa.streams[1].error() != 0) close_slot(1);
+}
+
 }  // namespace
 
 void read_time_history() {
@@ -45,6 +51,7 @@ void read_time_history() {
   std::uint32_t records = 1;
   for (double t = 0.0; records < max_records && scan_record(in, t, wa.work[records].re); ++records)
     sums.add(wa.work[records].re);
+  stop_if_a_read_failed();
 
   const TransformLength length = choose_transform_length(records);
   wa.m = length.m;
@@ -55,6 +62,7 @@ void read_time_history() {
   double t_last = 0.0;
   std::uint32_t loaded = 0;
   while (loaded < wa.m && scan_record(in, t_last, wa.work[loaded].re)) ++loaded;
+  stop_if_a_read_failed();
   wa.ns = loaded;
   print(console_out(), "\n\n  %ld samples will be used for FFT\n", wa.m);
 

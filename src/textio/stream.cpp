@@ -9,8 +9,18 @@
 
 namespace vibfrf::textio {
 
+namespace {
+
+const char* verb(FileError::Action action) {
+  if (action == FileError::Action::open) return "cannot open ";
+  if (action == FileError::Action::write) return "cannot write ";
+  return "cannot read ";
+}
+
+}  // namespace
+
 FileError::FileError(Action action, std::string name, int error_number)
-    : std::runtime_error((action == Action::open ? "cannot open " : "cannot write ") + name),
+    : std::runtime_error(verb(action) + name),
       action_(action),
       name_(std::move(name)),
       error_number_(error_number) {}

@@ -11,10 +11,10 @@
 
 namespace vibfrf::textio {
 
-// A file that could not be opened or written. The program stops and names the file.
+// A file that could not be opened, written or read. The program stops and names the file.
 class FileError : public std::runtime_error {
  public:
-  enum class Action { open, write };
+  enum class Action { open, write, read };
   FileError(Action action, std::string name, int error_number);
   Action action() const { return action_; }
   const std::string& name() const { return name_; }
@@ -66,8 +66,9 @@ class Stream {
   int error() const { return error_; }
   std::optional<FileIdentity> identity() const;
 
-  // Flushes everything written and closes. True when every byte reached its file. Safe to call on
-  // a closed stream (it returns true and does nothing).
+  // Flushes everything written and closes. True when every byte reached its file, and for a
+  // reading stream when no read failed since it was opened or rewound. Safe to call on a closed
+  // stream (it returns true and does nothing).
   bool close() noexcept;
   // Writes out the buffer. True when everything written so far reached its file.
   bool flush() noexcept;

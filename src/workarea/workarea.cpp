@@ -58,9 +58,9 @@ textio::Stream& open_slot(std::size_t k, const char* name, const char* mode) {
 
 void close_slot(std::size_t k) {
   textio::Stream& s = wa.streams[k];
-  const bool writing = s.is_writing();
-  if (!s.close() && writing)
-    throw textio::FileError(textio::FileError::Action::write, slot_name(k), s.error());
+  using Action = textio::FileError::Action;
+  const Action action = s.is_writing() ? Action::write : Action::read;
+  if (!s.close()) throw textio::FileError(action, slot_name(k), s.error());
 }
 
 void flush_slot(std::size_t k) {

@@ -69,7 +69,8 @@ void clear(std::span<Complex> entries);
 // cannot be opened; try_open_slot returns false instead, leaving the slot with no stream.
 textio::Stream& open_slot(std::size_t k, const char* name, const char* mode);
 bool try_open_slot(std::size_t k, const char* name, const char* mode);
-// Closes slot k. Throws textio::FileError when what was written to it did not reach the file.
+// Closes slot k. Throws textio::FileError when what was written to it did not reach the file, or
+// when reading it failed: a failing disk must not pass for the end of a file.
 void close_slot(std::size_t k);
 // Writes out what slot k holds. Throws textio::FileError when it did not reach the file.
 void flush_slot(std::size_t k);

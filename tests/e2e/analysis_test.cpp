@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <regex>
 #include <string>
 #include <vector>
 
+#include "output_layout.hpp"
 #include "run_program.hpp"
 #include "table_file.hpp"
 #include "temp_dir.hpp"
@@ -26,65 +26,9 @@ std::string record(const std::vector<double>& amplitudes, double dt) {
   return text;
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
-  EXPECT_EQ(start, text.size()) << "the last line ends with a line end";
-  return lines;
-}
-
-// A printed field: right-aligned in `width` ('e' exponent notation, 'g' general).
-struct Field {
-  int width;
-  char style;
-};
-
-// Every line of `file` has `count` lines made of `fields`, each followed by one blank, then
-// `tail` (more blanks) before the line end; every exponent has three digits.
-void expect_layout(const std::filesystem::path& file, std::size_t count, std::vector<Field> fields,
-                   const std::string& tail = "") {
-  static const std::regex e_field(R"( *(-?\d\.\d{6}e[+-]\d{3}|-?inf|-?nan))");
-  static const std::regex g_field(R"( *(-?\d+(\.\d+)?(e[+-]\d{3})?|-?\d*\.\d+|-?inf|-?nan))");
-  const std::vector<std::string> lines = lines_of(read_file(file));
-  ASSERT_EQ(lines.size(), count) << file;
-  for (const std::string& line : lines) {
-    std::size_t at = 0;
-    for (const Field& f : fields) {
-      const std::size_t end = line.find(' ', line.find_first_not_of(' ', at));
-      ASSERT_NE(end, std::string::npos) << file << ": " << line;
-      const std::string text = line.substr(at, end - at);
-      EXPECT_GE(text.size(), static_cast<std::size_t>(f.width)) << file << ": " << line;
-      if (text.size() > static_cast<std::size_t>(f.width)) {
-        EXPECT_NE(text[0], ' ') << "padded beyond its width: " << file << ": " << line;
-      }
-      EXPECT_TRUE(std::regex_match(text, f.style == 'e' ? e_field : g_field)) << file << ": [" << text << "]";
-      at = end + 1;
-    }
-    EXPECT_EQ(line.substr(at), tail) << file << ": " << line;
-  }
-}
-
 void expect_all_files(const TempDir& dir, std::size_t m, std::size_t limit) {
-  const std::vector<Field> e3 = {{15, 'e'}, {15, 'e'}, {15, 'e'}};
-  const std::vector<Field> e2 = {{15, 'e'}, {15, 'e'}};
-  const std::vector<Field> g3 = {{12, 'g'}, {12, 'g'}, {12, 'g'}};
-  const std::vector<Field> g2 = {{12, 'g'}, {12, 'g'}};
-  for (const char* c : {"1", "2"}) {
-    expect_layout(dir / (std::string("fft_") + c + ".out"), m, e3);
-    expect_layout(dir / (std::string("fft_half_") + c + ".out"), m, e2);
-    expect_layout(dir / (std::string("fft_full_") + c + ".out"), m / 2, e2);
-  }
-  for (const char* s : {"sab", "sba", "saa", "sbb"})
-    expect_layout(dir / (std::string("cross_spectrum_") + s + ".out"), limit, g3);
-  for (const char* g : {"gab", "gba", "gaa", "gbb"})
-    expect_layout(dir / (std::string("cross_spectrum_") + g + ".out"), limit / 2, g3);
-  for (const char* h : {"H1.out", "H2.out", "H1_mp.out", "H2_mp.out"}) expect_layout(dir / h, limit / 2, g3);
-  expect_layout(dir / "coherence.out", limit / 2, g2);
-  expect_layout(dir / "complex_impulse_h1.out", m, e3);
-  expect_layout(dir / "impulse_h1.out", m, e2, " ");  // two blanks before the line end
-  EXPECT_EQ(read_file(dir / "temp2.out"), "");
+  for (const OutputLayout& file : output_layouts(m, m, limit))
+    expect_layout(dir / file.name, file.lines, file.fields, file.tail);
 }
 
 std::string channel_lines(const std::string& report) {

@@ -170,6 +170,23 @@ TEST_F(Reader, AtMost262144RecordsAreRead) {
   EXPECT_NE(shown.find("to       262143 sec"), std::string::npos);
 }
 
+// A disk that fails under the reader must not pass for the end of the record: /proc/self/mem is
+// a regular file whose first page cannot be read.
+TEST_F(Reader, FailedReadStopsTheRunInsteadOfEndingTheRecord) {
+  ASSERT_TRUE(try_open_slot(1, "/proc/self/mem", "rb"));
+  try {
+    read_time_history();
+    ADD_FAILURE() << "the failed read passed for the end of the record";
+  } catch (const textio::FileError& e) {
+    EXPECT_EQ(e.action(), textio::FileError::Action::read);
+    EXPECT_EQ(e.name(), "/proc/self/mem");
+    EXPECT_EQ(e.reason(), "Input/output error");
+  }
+  EXPECT_FALSE(wa.streams[1].is_open()) << "the input is closed on every path";
+  EXPECT_EQ(console().find("samples will be used for FFT"), std::string::npos)
+      << "nothing is told of a record that was not read";
+}
+
 TEST_F(Reader, EqualTimesGiveInfiniteRatesWithoutAnotherMessage) {
   const std::string shown = read("1 1\n1 1\n");
   EXPECT_EQ(wa.dt, 0.0);

@@ -70,5 +70,23 @@ TEST_F(WorkAreaTest, CloseSlotTellsAWriteThatDidNotReachTheFile) {
   EXPECT_NO_THROW(close_slot(2));  // closing again does nothing
 }
 
+// /proc/self/mem is a regular file whose first page cannot be read: a disk failing under a read.
+TEST_F(WorkAreaTest, CloseSlotTellsAReadThatFailed) {
+  textio::Stream& in = open_slot(1, "/proc/self/mem", "rb");
+  EXPECT_EQ(in.peek(), textio::Stream::end_of_input);
+  try {
+    close_slot(1);
+    ADD_FAILURE() << "a failed read was not told";
+  } catch (const textio::FileError& e) {
+    EXPECT_EQ(e.action(), textio::FileError::Action::read);
+    EXPECT_EQ(e.name(), "/proc/self/mem");
+    EXPECT_EQ(e.reason(), "Input/output error");
+  }
+  EXPECT_FALSE(wa.streams[1].is_open());
+  open_slot(1, "/dev/null", "rb");
+  EXPECT_EQ(wa.streams[1].peek(), textio::Stream::end_of_input);
+  EXPECT_NO_THROW(close_slot(1));  // the end of a file is no failure
+}
+
 }  // namespace
 }  // namespace vibfrf
