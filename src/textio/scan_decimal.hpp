@@ -108,6 +108,11 @@ inline constexpr std::uint64_t digit_scales[9] = {1,      10,      100,      100
 inline int take_digits(const char*& p, const char* end, std::uint64_t& mantissa) {
   constexpr std::uint64_t high_nibbles = 0xF0F0F0F0F0F0F0F0ULL;
   constexpr std::uint64_t threes = 0x3030303030303030ULL;
+  // A lone digit, the whole part of every number in exponent notation, needs no word.
+  if (end - p >= 2 && is_decimal_digit(p[0]) && !is_decimal_digit(p[1])) {
+    mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+    return 1;
+  }
   int count = 0;
   while (end - p >= 8) {
     const std::uint64_t w = load_word(p);
@@ -152,6 +157,11 @@ inline const char* scan_plain_decimal(const char* p, const char* const end, T& o
       ++q;
     }
     const char* const exponent_start = q;
+    if (end - q >= 4 && is_decimal_digit(q[0]) && is_decimal_digit(q[1]) &&
+        is_decimal_digit(q[2]) && !is_decimal_digit(q[3])) {  // three digits, as the tables have
+      exponent = (q[0] - '0') * 100 + (q[1] - '0') * 10 + (q[2] - '0');
+      q += 3;
+    }
     for (; q != end && is_decimal_digit(*q) && q - exponent_start < 5; ++q)
       exponent = exponent * 10 + (*q - '0');
     const auto exponent_digits = q - exponent_start;
