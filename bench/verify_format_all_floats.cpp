@@ -1,7 +1,8 @@
 // Checks the fast %15.6e, %12.4g and %12.5g conversions against the reference conversion for
 // every one of the 2^32 float bit patterns, widened to double, as the program prints spectrum
 // values. Prints its progress, the first mismatches it finds and their count; exits non-zero when
-// there is any. Takes about twenty minutes on two cores (1160 s of processor time).
+// there is any. Takes about twelve minutes on two cores (695 s when last run, nice'd on a busy
+// machine).
 //
 //   verify_format_all_floats [threads] [first_pattern last_pattern]   (patterns in hex)
 #include <algorithm>

@@ -1,7 +1,5 @@
 #include "textio/format.hpp"
 
-#include "textio/format_fast.hpp"
-
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -64,16 +62,6 @@ char* put_e_reference(char* out, double v, int width, int precision) {
 
 char* put_g_reference(char* out, double v, int width, int precision) {
   return put_float_text(out, v, width, precision, std::chars_format::general);
-}
-
-char* put_e(char* out, double v, int width, int precision) {
-  char* end = try_put_e_fast(out, v, width, precision);
-  return end != nullptr ? end : put_e_reference(out, v, width, precision);
-}
-
-char* put_g(char* out, double v, int width, int precision) {
-  char* end = try_put_g_fast(out, v, width, precision);
-  return end != nullptr ? end : put_g_reference(out, v, width, precision);
 }
 
 char* put_long(char* out, long v, int width) {

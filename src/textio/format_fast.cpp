@@ -1,264 +1,284 @@
 #include "textio/format_fast.hpp"
 
 #include <array>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
 
 #include "textio/decimal_power.hpp"
+#include "textio/digits.hpp"
+#include "textio/format.hpp"
+#include "textio/reference_route.hpp"
+#include "textio/round_exact.hpp"
 
-// How the digits are found. A finite double is v = m * 2^e with 2^52 <= m < 2^53 (subnormals are
-// normalised first). To round it to P significant digits with decimal exponent k, the program
-// needs x = v * 10^(P-1-k), which lies in [10^(P-1), 10^P), rounded to an integer. With
-// 10^j ~ c * 2^b from the table (c truncated to 64 bits, relative error below 2^-63),
-//   x ~ m * c * 2^(e+b),
-// an exact 53x64-bit product read as a fixed-point number: its integer part above bit s = -(e+b),
-// its fraction below. The computed x errs only low, and by less than
-//   x * 2^-63 + 2^-64 < 2^-33  (x < 10^9, the 64 fraction bits kept),
-// and rounding to nearest changes its answer only where the fraction crosses one half. So when
-// the kept fraction is more than 2^-32 away from one half the rounding is the exact one. Within
-// that band the side of the half is settled exactly with integers: for 0 <= j <= 27 the table
-// holds 10^j exactly (5^j < 2^64), the product is x itself and the bits below the kept fraction
-// tell; for -27 <= j < 0, v is compared with (2x' + 1) / 2 * 10^-j, x' being x's integer part,
-// in 128 bits. An exact tie (123456.75 at %.6e, 12345 at %.4g) then goes to the even digit.
-// Elsewhere in the band (|v| beyond 10^(P+26) or below 10^(P-28), where a tie would need more
-// than 53 bits) the fast path declines: about one value in 10^9.
+// How the digits are found. To round a finite double v to P significant digits with decimal
+// exponent k, the program needs x = |v| * 10^(P-1-k), which lies in [10^(P-1), 10^P), rounded to
+// an integer, ties to even. The quick way computes x in double arithmetic: y = |v| * p, with p
+// the double nearest 10^(P-1-k) (relative error at most 2^-53 + 2^-63, from the 64-bit table),
+// and the product rounded once (2^-53). So y differs from x by less than x * 2^-51.9 < 2^-20.9
+// (x < 2^31), and rounding y to nearest gives x's rounding whenever y's fraction is farther than
+// that from one half: crossing an integer on the way does not change which integer is nearest.
+// A fraction within 2^-18 of one half (every exact tie, and about one value in 130000 besides),
+// a subnormal v, and a v whose powers of ten would leave the double range go to the exact
+// rounding (round_exact.cpp), which works on the binary value with 128-bit integers.
 //
-// k comes from the binary exponent: floor((e+52) * log10(2)) is k or k - 1. When x comes out at
-// 10^P or more, k was one too small and the next power is taken. A carry to a new power of ten
-// (9.9999996 to "1.000000e+001") rounds x up to 10^P, which is 10^(P-1) at exponent k + 1. An
-// x a hair below 10^(P-1) that should have counted at k - 1 rounds up to 10^(P-1) all the same,
-// which is the same text.
+// k comes from the binary exponent: floor(b * log10(2)), b the exponent of v's leading bit, is k
+// or k - 1. Both scalings, by 10^(P-1-k) and by 10^(P-2-k), are multiplied and one is chosen
+// without a branch (the condition is true a third of the time). A y within the error of 10^P
+// can pick either: x a hair below 10^P rounds up to 10^P, and the carry to the next power (as
+// 9.9999996 to "1.000000e+001") makes it 10^(P-1) at k + 1, which is the other scaling's
+// rounding, so both give the same text.
 
 namespace vibfrf::textio {
 namespace {
 
-__extension__ typedef unsigned __int128 uint128;
-
 constexpr std::uint32_t powers_of_ten[] = {1,      10,      100,      1000,      10000,
                                            100000, 1000000, 10000000, 100000000, 1000000000};
 
-constexpr std::array<char, 200> digit_pairs = [] {
-  std::array<char, 200> pairs{};
-  for (int i = 0; i < 100; ++i) {
-    pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-    pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-  }
-  return pairs;
-}();
-
-void put_pair(char* out, std::uint32_t two_digits) {
-  std::memcpy(out, &digit_pairs[2 * two_digits], 2);
-}
-
 // floor(log10(2^n)), exact for |n| <= 1650.
-constexpr int floor_log10_pow2(int n) {
-  return (n * 78913) >> 18;
-}
+constexpr int floor_log10_pow2(int n) { return (n * 78913) >> 18; }
 
-// The eight decimal digits of `value` (< 10^8), zeros in front, as four stores of digit pairs.
-void put_eight_digits(char* out, std::uint32_t value) {
-  const std::uint32_t high = value / 10000;
-  const std::uint32_t low = value % 10000;
-  put_pair(out, high / 100);
-  put_pair(out + 2, high % 100);
-  put_pair(out + 4, low / 100);
-  put_pair(out + 6, low % 100);
-}
+using detail::RoundedDecimal;
 
-// "e+005", "e-300": the sign and three digits, always.
-char* put_exponent(char* out, int exponent) {
-  out[0] = 'e';
-  const bool negative = exponent < 0;
-  out[1] = static_cast<char>('+' + 2 * negative);  // '+' and '-' are two apart
-  const std::uint32_t magnitude = static_cast<std::uint32_t>(negative ? -exponent : exponent);
-  out[2] = static_cast<char>('0' + magnitude / 100);
-  put_pair(out + 3, magnitude % 100);
-  return out + 5;
-}
-
-// Blanks in front of a text of `length` in a field of `width`. Writes whole blocks of 16 (the
-// text then overwrites the excess), which stays within max_number_chars for width <= 40.
-char* pad(char* out, int width, int length) {
-  static constexpr char blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
-                                      ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-  const int n = width - length;
-  for (int i = 0; i < n; i += 16) std::memcpy(out + i, blanks, 16);
-  return n > 0 ? out + n : out;
-}
-
-// "d.dddddddd" of a number of at most nine significant digits given as `nine` (9 digits, zeros
-// behind the significant ones). Only the first `shown` digits (and the point when shown > 1)
-// belong to the text; the rest is scratch that what follows overwrites.
-char* put_mantissa(char* out, std::uint32_t nine, int shown) {
-  out[0] = static_cast<char>('0' + nine / 100000000);
-  out[1] = '.';
-  put_eight_digits(out + 2, nine % 100000000);
-  return out + (shown > 1 ? shown + 1 : 1);
-}
-
-// The digits [from, to) of the nine-digit string of `nine`, one byte at a time.
-char* put_digit_range(char* out, const char (&nine)[9], int from, int to) {
-  for (int i = from; i < to; ++i) *out++ = nine[i];
-  return out;
-}
-
-// 5^0 to 5^27, the powers of five below 2^64: the table's powers of ten 10^0 to 10^27 are exact.
-constexpr int max_exact_power = 27;
-constexpr std::array<std::uint64_t, max_exact_power + 1> powers_of_five = [] {
-  std::array<std::uint64_t, max_exact_power + 1> powers{};
-  powers[0] = 1;
-  for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 5;
-  return powers;
+// The doubles nearest 10^j for |j| <= 300, each from the 64-bit table entry rounded to 53 bits.
+constexpr int max_scale = 300;
+constexpr std::array<double, 2 * max_scale + 1> scales = [] {
+  std::array<double, 2 * max_scale + 1> table{};
+  for (int j = -max_scale; j <= max_scale; ++j) {
+    const detail::DecimalPower& p = detail::decimal_power(j);
+    std::uint64_t mantissa = (p.mantissa >> 11) + ((p.mantissa >> 10) & 1);  // to nearest
+    int exponent = p.binary_exponent + 11;
+    if (mantissa == std::uint64_t{1} << 53) {
+      mantissa >>= 1;
+      ++exponent;
+    }
+    const std::uint64_t biased = static_cast<std::uint64_t>(exponent + 52 + 1023);
+    table[static_cast<std::size_t>(j + max_scale)] =
+        std::bit_cast<double>((biased << 52) | (mantissa & ((std::uint64_t{1} << 52) - 1)));
+  }
+  return table;
 }();
 
-// The sign of m * 2^e / 10^n - (integer + 1/2), exactly, for 1 <= n <= 27 and a value within a
-// hair of that half, which is to say the sign of m * 2^(e+1-n) - (2 * integer + 1) * 5^n. The
-// right side is below 2^31 * 5^27 < 2^94; the two sides are about equal, so neither shift below
-// can carry bits out of 128.
-int compare_with_half(std::uint64_t m, int e, int n, std::uint64_t integer) {
-  const uint128 odd_half = static_cast<uint128>(2 * integer + 1) * powers_of_five[n];
-  const int shift = e + 1 - n;
-  const uint128 left = shift >= 0 ? static_cast<uint128>(m) << shift : static_cast<uint128>(m);
-  const uint128 right = shift >= 0 ? odd_half : odd_half << -shift;
-  return left > right ? 1 : (left < right ? -1 : 0);
-}
+constexpr double scale(int j) { return scales[static_cast<std::size_t>(j + max_scale)]; }
 
-// A value rounded to `count` significant decimal digits: digits * 10^(exponent - count + 1),
-// with 10^(count-1) <= digits < 10^count (digits = 0 and exponent = 0 for zero).
-struct RoundedDecimal {
-  std::uint32_t digits;
-  int exponent;
-};
-
-// Rounds |v| (finite) to `count` significant digits (1 <= count <= max_fast_digits) as printf
-// does: from the exact binary value, ties to even. False when it cannot tell the way of a tie.
-bool round_significant(double v, int count, RoundedDecimal& out) {
-  using detail::decimal_power;
-  using detail::DecimalPower;
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(v) & ~(std::uint64_t{1} << 63);
+// Rounds the finite value whose bits without the sign are `bits` to P significant digits as
+// printf does. False when it cannot tell the way of a tie. A template, so that the powers and
+// bounds of each P are constants in its code.
+template <int P>
+[[gnu::always_inline]] inline bool round_significant(std::uint64_t bits, RoundedDecimal& out) {
   if (bits == 0) {
     out = {0, 0};
     return true;
   }
-  std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
   const int biased_exponent = static_cast<int>(bits >> 52);
-  int e;
-  if (biased_exponent == 0) {
-    const int shift = std::countl_zero(m) - 11;
-    m <<= shift;
-    e = -1074 - shift;
-  } else {
-    m |= std::uint64_t{1} << 52;
-    e = biased_exponent - 1075;
-  }
-  const std::uint64_t upper = powers_of_ten[count];
-  constexpr std::uint64_t half = std::uint64_t{1} << 63;
-  constexpr std::uint64_t band = std::uint64_t{1} << 32;  // 2^-32 in fraction units
-  int k = floor_log10_pow2(e + 52);
-  // Both scalings, by 10^(P-1-k) and by 10^(P-2-k) for when |v| >= 10^(k+1), are computed and
-  // one is chosen by a mask, rather than branching on a condition that is true a third of the
-  // time. x < 10^P and the product lies in [2^115, 2^117), so the point of the chosen product
-  // lies 1 to 63 bits into its high word.
-  const DecimalPower& low = decimal_power(count - 1 - k);
-  const DecimalPower& high = decimal_power(count - 2 - k);
-  const uint128 low_product = static_cast<uint128>(m) * low.mantissa;
-  const uint128 high_product = static_cast<uint128>(m) * high.mantissa;
-  const int low_shift = -(e + low.binary_exponent) - 64;
-  const int high_shift = -(e + high.binary_exponent) - 64;
-  if (low_shift < 1 || low_shift > 63 || high_shift < 1 || high_shift > 63) return false;
-  const std::uint64_t next_power =
-      (static_cast<std::uint64_t>(low_product >> 64) >> low_shift) >= upper ? 1 : 0;
-  const std::uint64_t mask = 0 - next_power;
-  const std::uint64_t word1 = (static_cast<std::uint64_t>(low_product >> 64) & ~mask) |
-                              (static_cast<std::uint64_t>(high_product >> 64) & mask);
-  const std::uint64_t word0 = (static_cast<std::uint64_t>(low_product) & ~mask) |
-                              (static_cast<std::uint64_t>(high_product) & mask);
-  const int s = next_power != 0 ? high_shift : low_shift;
-  k += static_cast<int>(next_power);
-  std::uint64_t integer = word1 >> s;
-  const std::uint64_t fraction = (word1 << (64 - s)) | (word0 >> s);  // 64 bits below the point
-  const int j = count - 1 - k;
-  bool round_up;
-  if (j >= 0 && j <= max_exact_power) {
-    // The table holds 10^j exactly, so the product is x exactly: ties are seen as ties.
-    const bool beyond_half = fraction > half || (fraction == half && (word0 << (64 - s)) != 0);
-    round_up = beyond_half || (fraction == half && (integer & 1) != 0);
-  } else if (fraction > half - band && fraction < half + band) {
-    if (j < -max_exact_power || j > max_exact_power || e + 1 + j <= -64 || e + 1 + j >= 64)
-      return false;
-    const int side = compare_with_half(m, e, -j, integer);
-    round_up = side > 0 || (side == 0 && (integer & 1) != 0);
-  } else {
-    round_up = fraction > half;
-  }
-  integer += round_up ? 1 : 0;
-  if (integer == upper) {
-    integer = upper / 10;
+  int k = floor_log10_pow2(biased_exponent - 1023);
+  constexpr int max_k = max_scale - 10;
+  if (biased_exponent == 0 || k < -max_k || k > max_k) [[unlikely]]
+    return detail::round_exact(bits, P, out);
+  constexpr double upper = powers_of_ten[P];
+  const double v = std::bit_cast<double>(bits);
+  const double y_low = v * scale(P - 1 - k);
+  const double y_high = v * scale(P - 2 - k);
+  const bool next_power = y_low >= upper;
+  const double y = next_power ? y_high : y_low;
+  k += next_power ? 1 : 0;
+  std::uint32_t integer = static_cast<std::uint32_t>(y);  // y < 2^31
+  const double fraction = y - static_cast<double>(integer);
+  if (fraction > 0.5 - 0x1p-18 && fraction < 0.5 + 0x1p-18) [[unlikely]]
+    return detail::round_exact(bits, P, out);
+  integer += fraction > 0.5 ? 1 : 0;
+  if (integer == powers_of_ten[P]) {
+    integer = powers_of_ten[P - 1];
     ++k;
   }
-  if (integer < upper / 10) return false;  // not reached: the estimate of k is never too high
-  out = {static_cast<std::uint32_t>(integer), k};
+  out = {integer, k};
   return true;
+}
+
+// The digits of a rounded value as text: the first digit, then the others with zeros behind
+// them to sixteen characters, so that any 8-byte copy from within the digits stays inside the
+// array; and how many digits are left when trailing zeros are dropped (at least one).
+struct DigitText {
+  char chars[17];
+  int kept;
+};
+
+template <int P>
+[[gnu::always_inline]] inline DigitText digit_text(std::uint32_t digits) {
+  DigitText t;
+  std::uint64_t values;  // the first eight digits, one per byte, the first in the lowest
+  if constexpr (P <= 8) {
+    values = detail::eight_digit_values(digits * powers_of_ten[8 - P]);
+    t.chars[16] = '0';
+  } else {
+    const std::uint32_t first_eight = digits / 10;
+    values = detail::eight_digit_values(first_eight);
+    t.chars[16] = static_cast<char>('0' + digits - first_eight * 10);
+  }
+  detail::store_word(t.chars, values | detail::ascii_zeros);
+  detail::store_word(t.chars + 8, detail::ascii_zeros);
+  // The highest non-zero byte tells the last significant digit; "| 1" keeps one digit of zero.
+  t.kept = 8 - std::countl_zero(values | 1) / 8;
+  if constexpr (P > 8) {
+    if (t.chars[16] != '0') t.kept = 9;
+    t.chars[8] = t.chars[16];
+  }
+  return t;
+}
+
+// %W.(P-1)e of a finite value: "d.ddddde+XXX", right-aligned.
+template <int P>
+[[gnu::always_inline]] inline char* put_e_digits(char* out, double v, int width) {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+  RoundedDecimal rounded;
+  if (!round_significant<P>(bits & ~(std::uint64_t{1} << 63), rounded)) return nullptr;
+  const int sign = static_cast<int>(bits >> 63);
+  const int length = sign + P + (P > 1 ? 1 : 0) + 5;
+  detail::fill_blanks(out, width);
+  char* p = out + std::max(width - length, 0);
+  *p = '-';  // kept only when the value is negative
+  p += sign;
+  const DigitText t = digit_text<P>(rounded.digits);
+  p[0] = t.chars[0];
+  p[1] = '.';
+  std::memcpy(p + 2, t.chars + 1, 8);
+  return detail::put_exponent(p + (P > 1 ? P + 1 : 1), rounded.exponent);
+}
+
+// %W.Pg of a finite value, P >= 1: P significant digits, in fixed notation when the exponent X of
+// the rounded value satisfies -4 <= X < P, else in exponent notation; trailing zeros of the
+// fraction are dropped, and the point with them. Every layout is written with fixed-size copies
+// at offsets found from X and the count of digits kept.
+template <int P>
+[[gnu::always_inline]] inline char* put_g_digits(char* out, double v, int width) {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+  RoundedDecimal rounded;
+  if (!round_significant<P>(bits & ~(std::uint64_t{1} << 63), rounded)) return nullptr;
+  const int sign = static_cast<int>(bits >> 63);
+  const DigitText t = digit_text<P>(rounded.digits);
+  const int kept = t.kept;
+  const int x = rounded.exponent;
+  detail::fill_blanks(out, width);
+  if (x >= P || x < -4) {
+    const int length = sign + kept + (kept > 1 ? 1 : 0) + 5;
+    char* p = out + std::max(width - length, 0);
+    *p = '-';
+    p += sign;
+    p[0] = t.chars[0];
+    p[1] = '.';
+    std::memcpy(p + 2, t.chars + 1, 8);
+    return detail::put_exponent(p + (kept > 1 ? kept + 1 : 1), x);
+  }
+  if (x >= 0) {
+    const int whole = x + 1;  // digits before the point
+    const int length = sign + (kept > whole ? kept + 1 : whole);
+    char* p = out + std::max(width - length, 0);
+    *p = '-';
+    p += sign;
+    std::memcpy(p, t.chars, 16);  // whole <= P <= 9 digits before the point
+    p[whole] = '.';
+    std::memcpy(p + whole + 1, t.chars + whole, 8);
+    return p + length - sign;
+  }
+  const int zeros = -x - 1;  // between the point and the first digit, at most three
+  const int length = sign + 2 + zeros + kept;
+  char* p = out + std::max(width - length, 0);
+  *p = '-';
+  p += sign;
+  std::memcpy(p, "0.000000", 8);
+  std::memcpy(p + 2 + zeros, t.chars, 16);
+  return p + length - sign;
+}
+
+bool is_finite(double v) {
+  return (std::bit_cast<std::uint64_t>(v) & (std::uint64_t{0x7FF} << 52)) !=
+         (std::uint64_t{0x7FF} << 52);
 }
 
 }  // namespace
 
 // Every byte up to max_number_chars past `out` may be written; the text ends at the pointer
-// returned.
+// returned. The conversions the program's tables use have their own instances, with the width a
+// constant; the others share one instance per precision.
 char* try_put_e_fast(char* out, double v, int width, int precision) {
-  const int count = precision + 1;
-  RoundedDecimal rounded;
-  if (count > max_fast_digits || !std::isfinite(v) || !round_significant(v, count, rounded))
-    return nullptr;
-  const bool negative = std::signbit(v);
-  out = pad(out, width, (negative ? 1 : 0) + count + (count > 1 ? 1 : 0) + 5);
-  *out = '-';  // kept only when the value is negative
-  out += negative ? 1 : 0;
-  out = put_mantissa(out, rounded.digits * powers_of_ten[max_fast_digits - count], count);
-  return put_exponent(out, rounded.exponent);
+  if (!is_finite(v)) return nullptr;
+  if (width == 15 && precision == 6) return put_e_digits<7>(out, v, 15);
+  switch (precision + 1) {
+    case 1: return put_e_digits<1>(out, v, width);
+    case 2: return put_e_digits<2>(out, v, width);
+    case 3: return put_e_digits<3>(out, v, width);
+    case 4: return put_e_digits<4>(out, v, width);
+    case 5: return put_e_digits<5>(out, v, width);
+    case 6: return put_e_digits<6>(out, v, width);
+    case 7: return put_e_digits<7>(out, v, width);
+    case 8: return put_e_digits<8>(out, v, width);
+    case 9: return put_e_digits<9>(out, v, width);
+    default: return nullptr;
+  }
 }
 
-// %g: P significant digits (P = precision, or 1 for 0), in fixed notation when the exponent X of
-// the rounded value satisfies -4 <= X < P, else in exponent notation; trailing zeros of the
-// fraction are dropped, and the point with them.
 char* try_put_g_fast(char* out, double v, int width, int precision) {
-  const int count = precision == 0 ? 1 : precision;
-  RoundedDecimal rounded;
-  if (count > max_fast_digits || !std::isfinite(v) || !round_significant(v, count, rounded))
-    return nullptr;
-  std::uint32_t significant = rounded.digits;
-  int kept = count;
-  while (kept > 1 && significant % 10 == 0) {
-    significant /= 10;
-    --kept;
+  if (!is_finite(v)) return nullptr;
+  if (width == 12 && precision == 4) return put_g_digits<4>(out, v, 12);
+  if (width == 12 && precision == 5) return put_g_digits<5>(out, v, 12);
+  switch (precision) {
+    case 0:  // %.0g shows one digit, as %.1g does
+    case 1: return put_g_digits<1>(out, v, width);
+    case 2: return put_g_digits<2>(out, v, width);
+    case 3: return put_g_digits<3>(out, v, width);
+    case 4: return put_g_digits<4>(out, v, width);
+    case 5: return put_g_digits<5>(out, v, width);
+    case 6: return put_g_digits<6>(out, v, width);
+    case 7: return put_g_digits<7>(out, v, width);
+    case 8: return put_g_digits<8>(out, v, width);
+    case 9: return put_g_digits<9>(out, v, width);
+    default: return nullptr;
   }
-  const std::uint32_t nine = significant * powers_of_ten[max_fast_digits - kept];
-  const int sign = std::signbit(v) ? 1 : 0;
-  const int x = rounded.exponent;
-  if (x >= count || x < -4) {
-    out = pad(out, width, sign + kept + (kept > 1 ? 1 : 0) + 5);
-    if (sign != 0) *out++ = '-';
-    return put_exponent(put_mantissa(out, nine, kept), x);
-  }
-  char digits[9];
-  digits[0] = static_cast<char>('0' + nine / 100000000);
-  put_eight_digits(digits + 1, nine % 100000000);
-  if (x >= 0) {
-    const int whole = x + 1;  // digits before the point
-    const bool fraction = kept > whole;
-    out = pad(out, width, sign + (fraction ? kept + 1 : whole));
-    if (sign != 0) *out++ = '-';
-    out = put_digit_range(out, digits, 0, whole);
-    if (!fraction) return out;
-    *out++ = '.';
-    return put_digit_range(out, digits, whole, kept);
-  }
-  const int zeros = -x - 1;  // between the point and the first digit
-  out = pad(out, width, sign + 2 + zeros + kept);
-  if (sign != 0) *out++ = '-';
-  std::memcpy(out, "0.0000", 6);  // x >= -4: at most three zeros
-  return put_digit_range(out + 2 + zeros, digits, 0, kept);
 }
+
+// put_e and put_g live here, so that the fast path is inlined into them.
+char* put_e(char* out, double v, int width, int precision) {
+  if (detail::reference_route != nullptr) [[unlikely]]
+    return detail::reference_route->put_e(out, v, width, precision);
+  char* end = try_put_e_fast(out, v, width, precision);
+  return end != nullptr ? end : put_e_reference(out, v, width, precision);
+}
+
+char* put_g(char* out, double v, int width, int precision) {
+  if (detail::reference_route != nullptr) [[unlikely]]
+    return detail::reference_route->put_g(out, v, width, precision);
+  char* end = try_put_g_fast(out, v, width, precision);
+  return end != nullptr ? end : put_g_reference(out, v, width, precision);
+}
+
+namespace detail {
+
+const ReferenceRoute* reference_route = nullptr;
+
+char* put_e_15_6(char* out, double v, int, int) {
+  if (reference_route != nullptr) [[unlikely]]
+    return reference_route->put_e(out, v, 15, 6);
+  char* end = is_finite(v) ? put_e_digits<7>(out, v, 15) : nullptr;
+  return end != nullptr ? end : put_e_reference(out, v, 15, 6);
+}
+
+char* put_g_12_4(char* out, double v, int, int) {
+  if (reference_route != nullptr) [[unlikely]]
+    return reference_route->put_g(out, v, 12, 4);
+  char* end = is_finite(v) ? put_g_digits<4>(out, v, 12) : nullptr;
+  return end != nullptr ? end : put_g_reference(out, v, 12, 4);
+}
+
+char* put_g_12_5(char* out, double v, int, int) {
+  if (reference_route != nullptr) [[unlikely]]
+    return reference_route->put_g(out, v, 12, 5);
+  char* end = is_finite(v) ? put_g_digits<5>(out, v, 12) : nullptr;
+  return end != nullptr ? end : put_g_reference(out, v, 12, 5);
+}
+
+}  // namespace detail
+
+void set_reference_route_for_tests(const ReferenceRoute* route) { detail::reference_route = route; }
 
 }  // namespace vibfrf::textio

@@ -22,9 +22,13 @@ enum class ArgKind : unsigned char { floating, integer, text };
 struct Piece {
   const char* text = nullptr;  // literal text, when conversion is 0
   std::size_t length = 0;
+  // A literal of up to 16 characters again, padded with zeros, so that it is copied as one
+  // fixed-size block.
+  std::array<char, 16> short_text{};
   char conversion = 0;  // 'e', 'g', 'd' (also %ld) or 's'
   int width = 0;
   int precision = 6;
+  NumberWriter writer = nullptr;  // for 'e' and 'g'
 };
 
 // One argument, held by the kind its conversion reads (the format has checked the kinds).
@@ -62,7 +66,11 @@ Arg make_arg(const T& v) {
 // Called only from constant evaluation, where reaching it makes the format a compile error.
 void format_error(const char* why);
 
-void print_pieces(Stream& out, const Piece* pieces, std::size_t count, const Arg* args);
+// Writes the pieces. `line_room` is the most that one print of the format can write when it has
+// no %s (its literals, max_number_chars for each number, and 16 to spare for the block copies);
+// 0 when it has a %s, whose text has no bound.
+void print_pieces(Stream& out, const Piece* pieces, std::size_t count, const Arg* args,
+                  std::size_t line_room);
 
 }  // namespace detail
 
@@ -79,7 +87,11 @@ class PrintFormat {
       if (text[i] != '%') {
         const std::size_t start = i;
         while (i < end && text[i] != '%') ++i;
-        add({text + start, i - start});
+        detail::Piece literal{text + start, i - start};
+        for (std::size_t k = 0; k < literal.length && k < literal.short_text.size(); ++k)
+          literal.short_text[k] = text[start + k];
+        add(literal);
+        line_room_ += literal.length;
         continue;
       }
       detail::Piece p;
@@ -102,23 +114,28 @@ class PrintFormat {
         case 'e':
         case 'g':
           if (k != detail::ArgKind::floating) detail::format_error("%e and %g take a floating value");
+          p.writer = number_writer(p.conversion, p.width, p.precision);
           break;
         case 'd':
           if (k != detail::ArgKind::integer) detail::format_error("%d takes an integer");
           break;
         case 's':
           if (k != detail::ArgKind::text) detail::format_error("%s takes a text");
+          has_text_ = true;
           break;
         default:
           detail::format_error("unsupported conversion");
       }
       add(p);
+      line_room_ += max_number_chars;
     }
     if (arg != sizeof...(Args)) detail::format_error("more arguments than conversions");
+    line_room_ = has_text_ || line_room_ + 16 > Stream::buffer_size ? 0 : line_room_ + 16;
   }
 
   const detail::Piece* pieces() const { return pieces_.data(); }
   std::size_t count() const { return count_; }
+  std::size_t line_room() const { return line_room_; }
 
  private:
   consteval void add(detail::Piece p) {
@@ -127,13 +144,15 @@ class PrintFormat {
   }
   std::array<detail::Piece, 2 * sizeof...(Args) + 1> pieces_{};
   std::size_t count_ = 0;
+  std::size_t line_room_ = 0;
+  bool has_text_ = false;
 };
 
 // Writes the formatted text to `out`. Throws FileError when a file stream cannot be written.
 template <class... Args>
 void print(Stream& out, const PrintFormat<std::decay_t<Args>...>& format, const Args&... args) {
   const std::array<detail::Arg, sizeof...(Args) + 1> packed{detail::make_arg(args)...};
-  detail::print_pieces(out, format.pieces(), format.count(), packed.data());
+  detail::print_pieces(out, format.pieces(), format.count(), packed.data(), format.line_room());
   out.end_of_print();
 }
 

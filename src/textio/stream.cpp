@@ -61,6 +61,8 @@ void Stream::reset_state() {
   ended_ = false;
   throws_on_write_error_ = false;
   flush_each_print_ = false;
+  cut_on_flush_ = false;
+  written_ = 0;
   label_.clear();
   sink_ = nullptr;
   memory_ = {};
@@ -76,8 +78,7 @@ bool Stream::open(const char* name, const char* mode) {
     error_ = EINVAL;
     return false;
   }
-  const int fd = writing ? open_no_wait(name, O_WRONLY | O_CREAT | O_TRUNC)
-                         : open_no_wait(name, O_RDONLY);
+  const int fd = writing ? open_no_wait(name, O_WRONLY | O_CREAT) : open_no_wait(name, O_RDONLY);
   if (fd < 0) {
     error_ = errno;
     return false;
@@ -85,6 +86,11 @@ bool Stream::open(const char* name, const char* mode) {
   kind_ = Kind::file;
   fd_ = fd;
   writing_ = writing;
+  if (writing) {
+    // A FIFO or a device is written as it is; a regular file is cut at the end of what is written.
+    struct stat st;
+    cut_on_flush_ = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  }
   throws_on_write_error_ = true;
   label_ = name;
   if (writing) {
@@ -154,19 +160,38 @@ bool Stream::write_out(const char* data, std::size_t n) noexcept {
     }
     data += done;
     n -= static_cast<std::size_t>(done);
+    written_ += static_cast<std::uint64_t>(done);
   }
   return true;
 }
 
-bool Stream::flush() noexcept {
+bool Stream::flush_buffer() noexcept {
   if (!writing_ || kind_ == Kind::closed) return error_ == 0;
   const std::size_t n = static_cast<std::size_t>(wpos_ - buffer_);
   wpos_ = buffer_;
   return write_out(buffer_, n) && error_ == 0;
 }
 
+// Drops whatever the file held beyond what this stream has written (the previous contents of a
+// longer file).
+bool Stream::cut_at_end() noexcept {
+  if (!cut_on_flush_) return true;
+  int result;
+  do {
+    result = ::ftruncate(fd_, static_cast<off_t>(written_));
+  } while (result != 0 && errno == EINTR);
+  if (result != 0 && error_ == 0) error_ = errno;
+  return result == 0;
+}
+
+bool Stream::flush() noexcept {
+  const bool ok = flush_buffer();
+  return cut_at_end() && ok;
+}
+
 void Stream::make_room() {
-  if (!flush() && throws_on_write_error_) throw FileError(FileError::Action::write, label_, error_);
+  if (!flush_buffer() && throws_on_write_error_)
+    throw FileError(FileError::Action::write, label_, error_);
 }
 
 void Stream::write(const char* data, std::size_t n) {
@@ -187,7 +212,7 @@ void Stream::write(const char* data, std::size_t n) {
 
 bool Stream::close() noexcept {
   if (kind_ == Kind::closed) return true;
-  bool ok = flush();
+  bool ok = flush();  // and cut
   if (kind_ == Kind::file) {
     if (::close(fd_) != 0 && errno != EINTR && error_ == 0) error_ = errno;
     ok = ok && error_ == 0;

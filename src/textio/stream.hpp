@@ -48,7 +48,12 @@ class Stream {
   Stream& operator=(const Stream&) = delete;
   ~Stream() { close(); }
 
-  // Opens the file `name` with the C mode "rb" (read) or "w" (write, creating or emptying it).
+  // Opens the file `name` with the C mode "rb" (read) or "w" (write, creating it or replacing
+  // what it holds). A regular file opened for writing is not emptied at open but overwritten from
+  // its start, and cut at the end of what was written at each flush() and at close: emptying a
+  // file that is then written again makes some file systems (ext4) write the whole file out to
+  // the disk at close, and the next run's open wait for that. After flush() or close() the file
+  // holds exactly what was written, as it would with the C library's "w".
   // Neither mode waits for the other end of a FIFO. Returns false, with error() telling why,
   // when the file cannot be opened; a stream that is still open is closed first.
   bool open(const char* name, const char* mode);
@@ -70,7 +75,8 @@ class Stream {
   // reading stream when no read failed since it was opened or rewound. Safe to call on a closed
   // stream (it returns true and does nothing).
   bool close() noexcept;
-  // Writes out the buffer. True when everything written so far reached its file.
+  // Writes out the buffer (and cuts a file at its end). True when everything written so far
+  // reached its file.
   bool flush() noexcept;
 
   // --- writing ---
@@ -114,6 +120,8 @@ class Stream {
   int peek_after_fill();
   bool fill();
   bool write_out(const char* data, std::size_t n) noexcept;
+  bool flush_buffer() noexcept;
+  bool cut_at_end() noexcept;
 
   Kind kind_ = Kind::closed;
   int fd_ = -1;
@@ -121,6 +129,8 @@ class Stream {
   bool ended_ = false;
   bool throws_on_write_error_ = false;
   bool flush_each_print_ = false;
+  bool cut_on_flush_ = false;     // a regular file opened for writing
+  std::uint64_t written_ = 0;     // bytes that reached the file
   int error_ = 0;
   std::string label_;
   std::string* sink_ = nullptr;

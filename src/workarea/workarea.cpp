@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace vibfrf {
 
@@ -36,7 +37,12 @@ void reset_work_area() {
   for (auto& name : wa.names) name.fill('\0');
 }
 
-void clear(std::span<Complex> entries) { std::fill(entries.begin(), entries.end(), Complex{}); }
+// All bits zero is 0.0f in both parts; memset clears the 2 MiB of a whole array several times
+// faster than an entry-by-entry loop.
+void clear(std::span<Complex> entries) {
+  static_assert(std::is_trivially_copyable_v<Complex> && sizeof(Complex) == 2 * sizeof(float));
+  std::memset(static_cast<void*>(entries.data()), 0, entries.size_bytes());
+}
 
 void set_slot_name(std::size_t k, std::string_view name) {
   auto& buffer = wa.names[k];

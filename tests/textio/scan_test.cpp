@@ -317,6 +317,11 @@ TEST(ScanAgainstCLibrary, NumbersAtTheLimitsOfTheExactConversion) {
       "8.589973e9 8.589974e9",  // near a float tie
       "1.5e999999999999 1e-99999999999 0e999999 -0.0e-5",
       "7.038531e-26 2.4703282292062327e-324 2.4703282292062328e-324",
+      // Long mantissas a hair either side of the float midpoint 1 + 2^-24, and at it; a float
+      // midpoint that a double reaches exactly; the smallest normal float and the largest.
+      "1.000000059604644775 1.000000059604644776 1.0000000596046447753906",
+      "16777217.0000000001 16777216.9999999999 3.3554434e7 33554435.00000000001",
+      "1.1754943508222875e-38 1.1754942e-38 3.4028234663852886e38 3.4028235677973366e38",
   };
   for (const char* text : texts) {
     SCOPED_TRACE(std::string("text \"") + text + "\"");

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <string>
@@ -48,6 +49,38 @@ TEST(Stream, WriteModeCreatesOrEmpties) {
   ASSERT_TRUE(out.open(path.c_str(), "w"));
   EXPECT_TRUE(out.close());
   EXPECT_EQ(read_file(path), "");
+}
+
+// A file is overwritten in place rather than emptied at open: what it held beyond the new text
+// must be gone at each flush and at close, through a link too, and a longer text must replace a
+// shorter one whole.
+TEST(Stream, WriteModeReplacesLongerAndShorterFiles) {
+  TempDir dir;
+  const std::string path = (dir / "old.out").string();
+  const std::string link = (dir / "link.out").string();
+  ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+  const std::string long_text(2 * Stream::buffer_size + 5, 'x');
+  struct Row {
+    std::string before, first, second;
+  };
+  const Row rows[] = {
+      {long_text, "new", " text"},
+      {"short", long_text, "!"},
+      {long_text, "", ""},
+  };
+  for (const Row& row : rows) {
+    for (const std::string& name : {path, link}) {
+      write_file(path, row.before);
+      Stream out;
+      ASSERT_TRUE(out.open(name.c_str(), "w"));
+      out.write(row.first);
+      EXPECT_TRUE(out.flush());
+      EXPECT_EQ(read_file(path), row.first) << "after flush, through " << name;
+      out.write(row.second);
+      EXPECT_TRUE(out.close());
+      EXPECT_EQ(read_file(path), row.first + row.second) << "after close, through " << name;
+    }
+  }
 }
 
 TEST(Stream, FailedOpensTellWhy) {
