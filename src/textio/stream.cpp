@@ -61,7 +61,7 @@ void Stream::reset_state() {
   ended_ = false;
   throws_on_write_error_ = false;
   flush_each_print_ = false;
-  cut_on_flush_ = false;
+  old_tail_ = false;
   written_ = 0;
   label_.clear();
   sink_ = nullptr;
@@ -89,7 +89,7 @@ bool Stream::open(const char* name, const char* mode) {
   if (writing) {
     // A FIFO or a device is written as it is; a regular file is cut at the end of what is written.
     struct stat st;
-    cut_on_flush_ = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    old_tail_ = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   }
   throws_on_write_error_ = true;
   label_ = name;
@@ -172,25 +172,31 @@ bool Stream::flush_buffer() noexcept {
   return write_out(buffer_, n) && error_ == 0;
 }
 
-// Drops whatever the file held beyond what this stream has written (the previous contents of a
-// longer file).
-bool Stream::cut_at_end() noexcept {
-  if (!cut_on_flush_) return true;
+// Drops whatever the file held beyond what this stream has written (the end of a longer file
+// written before). Done as soon as the first bytes have gone out, so that the file never mixes the
+// new text with the old end, even when the run is stopped half-way; from then on the file holds
+// exactly what was written, and grows with it.
+bool Stream::drop_old_tail() noexcept {
+  if (!old_tail_) return true;
   int result;
   do {
     result = ::ftruncate(fd_, static_cast<off_t>(written_));
   } while (result != 0 && errno == EINTR);
-  if (result != 0 && error_ == 0) error_ = errno;
-  return result == 0;
+  if (result != 0) {
+    if (error_ == 0) error_ = errno;
+    return false;
+  }
+  old_tail_ = false;
+  return true;
 }
 
 bool Stream::flush() noexcept {
   const bool ok = flush_buffer();
-  return cut_at_end() && ok;
+  return drop_old_tail() && ok;
 }
 
 void Stream::make_room() {
-  if (!flush_buffer() && throws_on_write_error_)
+  if (!flush() && throws_on_write_error_)
     throw FileError(FileError::Action::write, label_, error_);
 }
 
@@ -212,7 +218,7 @@ void Stream::write(const char* data, std::size_t n) {
 
 bool Stream::close() noexcept {
   if (kind_ == Kind::closed) return true;
-  bool ok = flush();  // and cut
+  bool ok = flush();  // and drops an old end never written over
   if (kind_ == Kind::file) {
     if (::close(fd_) != 0 && errno != EINTR && error_ == 0) error_ = errno;
     ok = ok && error_ == 0;

@@ -50,10 +50,10 @@ class Stream {
 
   // Opens the file `name` with the C mode "rb" (read) or "w" (write, creating it or replacing
   // what it holds). A regular file opened for writing is not emptied at open but overwritten from
-  // its start, and cut at the end of what was written at each flush() and at close: emptying a
-  // file that is then written again makes some file systems (ext4) write the whole file out to
-  // the disk at close, and the next run's open wait for that. After flush() or close() the file
-  // holds exactly what was written, as it would with the C library's "w".
+  // its start, and cut at the end of what was written when the first bytes go out (a full buffer,
+  // flush() or close): emptying a file that is then written again makes some file systems (ext4)
+  // write the whole file out to the disk at close, and the next run's open wait for that. From the
+  // first bytes written on, the file holds exactly what was written, as with the C library's "w".
   // Neither mode waits for the other end of a FIFO. Returns false, with error() telling why,
   // when the file cannot be opened; a stream that is still open is closed first.
   bool open(const char* name, const char* mode);
@@ -121,7 +121,7 @@ class Stream {
   bool fill();
   bool write_out(const char* data, std::size_t n) noexcept;
   bool flush_buffer() noexcept;
-  bool cut_at_end() noexcept;
+  bool drop_old_tail() noexcept;
 
   Kind kind_ = Kind::closed;
   int fd_ = -1;
@@ -129,7 +129,7 @@ class Stream {
   bool ended_ = false;
   bool throws_on_write_error_ = false;
   bool flush_each_print_ = false;
-  bool cut_on_flush_ = false;     // a regular file opened for writing
+  bool old_tail_ = false;         // the file may still hold old bytes past those written
   std::uint64_t written_ = 0;     // bytes that reached the file
   int error_ = 0;
   std::string label_;

@@ -83,6 +83,22 @@ TEST(Stream, WriteModeReplacesLongerAndShorterFiles) {
   }
 }
 
+// A run that is stopped in the middle (killed, or the machine fails) must not leave a file that
+// mixes the new text with the end of the old one: whenever a full buffer goes out, whatever lay
+// beyond it in the file goes too.
+TEST(Stream, FileNeverMixesNewTextWithTheOldEnd) {
+  TempDir dir;
+  const std::string path = (dir / "H1.out").string();
+  write_file(path, std::string(3 * Stream::buffer_size, 'o'));
+  Stream out;
+  ASSERT_TRUE(out.open(path.c_str(), "w"));
+  out.write(std::string(Stream::buffer_size + Stream::buffer_size / 2, 'n'));  // one buffer goes out
+  const std::string seen = read_file(path);  // as a reader (or a crash) sees it now
+  EXPECT_EQ(seen.find('o'), std::string::npos) << seen.size() << " bytes, some old";
+  EXPECT_EQ(seen, std::string(seen.size(), 'n'));
+  EXPECT_TRUE(out.close());
+}
+
 TEST(Stream, FailedOpensTellWhy) {
   TempDir dir;
   Stream s;
