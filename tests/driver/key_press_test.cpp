@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -41,7 +43,7 @@ TEST(KeyPress, WaitsForOneKeyAtTheTerminalNotForLeftoverInput) {
   const std::string where = dir.path().string();
   int master = -1;
   const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
-  ASSERT_GE(pid, 0);
+  if (pid < 0) GTEST_SKIP() << "no pseudo-terminal on this machine: " << std::strerror(errno);
   if (pid == 0) {
     if (::chdir(where.c_str()) != 0) ::_exit(126);
     ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
