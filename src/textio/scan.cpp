@@ -261,6 +261,10 @@ ScanStatus read_floating(Stream& in, T& out) {
     in.set_read_pos(p);
     if (kind == detail::DecimalLex::no_number) return ScanStatus::mismatch;
     if (detail::exact_value(decimal, out)) return ScanStatus::assigned;
+    if (decimal.exact && detail::decimal_value(decimal.mantissa, decimal.exponent, out)) {
+      if (decimal.negative) out = -out;
+      return ScanStatus::assigned;
+    }
     const std::string_view taken(start, static_cast<std::size_t>(p - start));
     return prefix_value(taken, out) ? ScanStatus::assigned : ScanStatus::mismatch;
   }
@@ -326,36 +330,6 @@ ScanStatus read_word(Stream& in, std::string& out) {
 namespace detail {
 
 void scan_format_error(const char* why) { throw std::logic_error(why); }
-
-int scan_directives(Stream& in, const Directive* directives, std::size_t count,
-                    void* const* targets) {
-  int assigned = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    ScanStatus status = ScanStatus::assigned;
-    switch (directives[i]) {
-      case Directive::space:
-        skip_blanks(in);
-        continue;
-      case Directive::int_value:
-        status = read_int(in, *static_cast<int*>(*targets));
-        break;
-      case Directive::double_value:
-        status = read_double(in, *static_cast<double*>(*targets));
-        break;
-      case Directive::float_value:
-        status = read_float(in, *static_cast<float*>(*targets));
-        break;
-      case Directive::word:
-        status = read_word(in, *static_cast<std::string*>(*targets));
-        break;
-    }
-    ++targets;
-    if (status == ScanStatus::ended) return assigned == 0 ? scan_eof : assigned;
-    if (status == ScanStatus::mismatch) return assigned;
-    ++assigned;
-  }
-  return assigned;
-}
 
 }  // namespace detail
 }  // namespace vibfrf::textio

@@ -43,8 +43,6 @@ namespace detail {
 enum class Directive : unsigned char { space, int_value, double_value, float_value, word };
 
 void scan_format_error(const char* why);  // reached only in constant evaluation
-int scan_directives(Stream& in, const Directive* directives, std::size_t count,
-                    void* const* targets);
 
 template <class T>
 consteval Directive directive_for() {
@@ -59,8 +57,16 @@ constexpr bool is_space(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+inline ScanStatus read_item(Stream& in, int* target) { return read_int(in, *target); }
+inline ScanStatus read_item(Stream& in, double* target) { return read_double(in, *target); }
+inline ScanStatus read_item(Stream& in, float* target) { return read_float(in, *target); }
+inline ScanStatus read_item(Stream& in, std::string* target) { return read_word(in, *target); }
+
 }  // namespace detail
 
+// A format, checked against the targets' types when the program is compiled. Every conversion it
+// allows skips the white space before its item, as scanf's do, so white space between conversions
+// changes nothing; only white space at the end of the format does something of its own.
 template <class... Ptrs>
 class ScanFormat {
  public:
@@ -72,7 +78,7 @@ class ScanFormat {
     for (std::size_t i = 0; i + 1 < N;) {
       if (detail::is_space(text[i])) {
         while (i + 1 < N && detail::is_space(text[i])) ++i;
-        add(detail::Directive::space);
+        ends_with_space_ = true;
         continue;
       }
       if (text[i] != '%') detail::scan_format_error("literal text is not supported");
@@ -89,27 +95,29 @@ class ScanFormat {
       if (arg >= sizeof...(Ptrs) || wanted[arg] != d)
         detail::scan_format_error("conversion does not match its target");
       ++arg;
-      add(d);
+      ends_with_space_ = false;
     }
     if (arg != sizeof...(Ptrs)) detail::scan_format_error("more targets than conversions");
   }
-  const detail::Directive* directives() const { return directives_.data(); }
-  std::size_t count() const { return count_; }
+  // Whether the format ends with white space, which skips any white space after the last item.
+  bool ends_with_space() const { return ends_with_space_; }
 
  private:
-  consteval void add(detail::Directive d) {
-    if (count_ == directives_.size()) detail::scan_format_error("format too long");
-    directives_[count_++] = d;
-  }
-  std::array<detail::Directive, 2 * sizeof...(Ptrs) + 1> directives_{};
-  std::size_t count_ = 0;
+  bool ends_with_space_ = false;
 };
 
 // Returns the number of items assigned, or scan_eof when the input ended before the first one.
+// The conversions run in order and stop at the first that fails.
 template <class... Ptrs>
 int scan(Stream& in, std::type_identity_t<ScanFormat<Ptrs...>> format, Ptrs... targets) {
-  void* const pointers[] = {static_cast<void*>(targets)..., nullptr};
-  return detail::scan_directives(in, format.directives(), format.count(), pointers);
+  int assigned = 0;
+  ScanStatus status = ScanStatus::assigned;
+  const bool all_assigned =
+      (((status = detail::read_item(in, targets)) == ScanStatus::assigned && (++assigned, true)) &&
+       ...);
+  if (!all_assigned) return status == ScanStatus::ended && assigned == 0 ? scan_eof : assigned;
+  if (format.ends_with_space()) skip_space(in);
+  return assigned;
 }
 
 }  // namespace vibfrf::textio

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "textio/scan_value.hpp"
+
 namespace vibfrf::textio::detail {
 
 // A decimal number as its digits give it: mantissa * 10^exponent, and the sign. Only the first 19
@@ -38,55 +40,31 @@ bool exact_value(const DecimalText& d, float& out);
 // --- The plain decimal number, in one pass: the scanner's usual case ---
 //
 // scan_plain_decimal takes a number of the common form at [p, end): an optional sign, digits
-// with an optional point (19 digits at most, leading zeros counted), and an optional exponent of
-// an 'e', an optional sign and one to four digits. It returns the end of the number with the
-// value in `out`, the same characters and the same value as lex_decimal with exact_value or the
-// full conversion would give. It returns nullptr, having stored nothing, for every other text,
-// which the general path then reads: no digit, more digits, an 'e' without exponent digits, a
-// hexadecimal "0x", "inf" and "nan", and a value that one rounding step cannot give. A number
-// that reaches `end` is returned too; the caller decides whether it may go on past it.
-
-inline constexpr double exact_double_powers[23] = {
-    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// with an optional point (at most 19 significant digits), and an optional exponent of an 'e', an
+// optional sign and one to four digits. It returns the end of the number with the value in `out`,
+// the same characters and the same value as lex_decimal with the full conversion would give. It
+// returns nullptr, having stored nothing, for every other text, which the general path then
+// reads: no digit, more digits, an 'e' without exponent digits, a hexadecimal "0x", "inf" and
+// "nan", and a value that decimal_value declines. A number that reaches `end` is returned too;
+// the caller decides whether it may go on past it.
 
 inline bool is_decimal_digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
-
-// m * 10^e10 correctly rounded to a double when m <= 2^53 and |e10| <= 22: both are exact, so
-// one multiplication or division rounds once.
-inline bool plain_value(std::uint64_t m, int e10, double& out) {
-  if (m > (std::uint64_t{1} << 53) || e10 < -22 || e10 > 22) return false;
-  const double power = exact_double_powers[e10 < 0 ? -e10 : e10];
-  out = e10 < 0 ? static_cast<double>(m) / power : static_cast<double>(m) * power;
-  return true;
-}
-
-// The same to a float, through a double w: when m <= 2^53, w is the correctly rounded double, and
-// rounding it to a float goes wrong only when w lands exactly on a midpoint between two floats;
-// for a longer m, w is within 2 units of the double's last place of the exact value. So when w
-// lies more than 8 such units from every float midpoint (its 29 bits below the float's last place
-// are not within 8 of one half), the float nearest w is the float nearest the exact value. Only
-// normal floats are taken, where those 29 bits are the float's rounding bits.
-inline bool plain_value(std::uint64_t m, int e10, float& out) {
-  if (e10 < -22 || e10 > 22) return false;
-  if (m == 0) {
-    out = 0.0f;
-    return true;
-  }
-  const double power = exact_double_powers[e10 < 0 ? -e10 : e10];
-  const double w = e10 < 0 ? static_cast<double>(m) / power : static_cast<double>(m) * power;
-  constexpr std::uint64_t half = std::uint64_t{1} << 28;
-  const std::uint64_t rounding_bits = std::bit_cast<std::uint64_t>(w) & (2 * half - 1);
-  if (rounding_bits - (half - 8) <= 16) return false;  // within 8 of the midpoint
-  if (!(w >= 0x1p-126 && w < 0x1.fffffep127)) return false;
-  out = static_cast<float>(w);
-  return true;
-}
 
 inline std::uint64_t load_word(const char* p) {
   std::uint64_t w;
   std::memcpy(&w, p, 8);
   return w;
+}
+
+inline constexpr std::uint64_t ascii_zero_bytes = 0x3030303030303030ULL;
+
+// A non-zero byte for each byte of w that is no decimal digit: a byte is a digit when its high
+// nibble is 3 both as it is and with 6 added (':' to '?' carry into 4). A carry out of a byte
+// above 0xF9 can only disturb the bytes after that non-digit.
+inline std::uint64_t non_digit_bytes(std::uint64_t w) {
+  constexpr std::uint64_t high_nibbles = 0xF0F0F0F0F0F0F0F0ULL;
+  return ((w & high_nibbles) ^ ascii_zero_bytes) |
+         (((w + 0x0606060606060606ULL) & high_nibbles) ^ ascii_zero_bytes);
 }
 
 // The value of eight digits held one per byte (values 0 to 9), the first in the lowest byte:
@@ -102,12 +80,8 @@ inline constexpr std::uint64_t digit_scales[9] = {1,      10,      100,      100
                                                   100000, 1000000, 10000000, 100000000};
 
 // Takes the run of decimal digits at p into `mantissa` (mantissa * 10^n + their value, modulo
-// 2^64) and returns n. Eight bytes at a time while eight lie before `end`: a byte is a digit when
-// its high nibble is 3 both as it is and with 6 added (':' to '?' carry into 4); a carry out of
-// a byte above 0xF9 can only disturb the bytes after that non-digit, which are not taken.
+// 2^64) and returns n, eight bytes at a time while eight lie before `end`.
 inline int take_digits(const char*& p, const char* end, std::uint64_t& mantissa) {
-  constexpr std::uint64_t high_nibbles = 0xF0F0F0F0F0F0F0F0ULL;
-  constexpr std::uint64_t threes = 0x3030303030303030ULL;
   // A lone digit, the whole part of every number in exponent notation, needs no word.
   if (end - p >= 2 && is_decimal_digit(p[0]) && !is_decimal_digit(p[1])) {
     mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
@@ -116,12 +90,10 @@ inline int take_digits(const char*& p, const char* end, std::uint64_t& mantissa)
   int count = 0;
   while (end - p >= 8) {
     const std::uint64_t w = load_word(p);
-    const std::uint64_t not_digit =
-        ((w & high_nibbles) ^ threes) | (((w + 0x0606060606060606ULL) & high_nibbles) ^ threes);
-    const int n = std::countr_zero(not_digit) / 8;  // digits before the first other byte
+    const int n = std::countr_zero(non_digit_bytes(w)) / 8;  // digits before the first other byte
     if (n == 0) return count;
     // The n digits moved to the top bytes, zeros in front: the value of the eight is theirs.
-    mantissa = mantissa * digit_scales[n] + eight_digits_value((w - threes) << (8 * (8 - n)));
+    mantissa = mantissa * digit_scales[n] + eight_digits_value((w - ascii_zero_bytes) << (8 * (8 - n)));
     count += n;
     p += n;
     if (n < 8) return count;
@@ -131,50 +103,104 @@ inline int take_digits(const char*& p, const char* end, std::uint64_t& mantissa)
   return count;
 }
 
+// Passes the '0' characters at p.
+inline void skip_zeros(const char*& p, const char* end) {
+  while (end - p >= 8) {
+    const std::uint64_t other = load_word(p) ^ ascii_zero_bytes;
+    if (other != 0) {
+      p += std::countr_zero(other) / 8;
+      return;
+    }
+    p += 8;
+  }
+  while (p != end && *p == '0') ++p;
+}
+
+// A number in exponent notation as the tables write it, without its sign: a digit, a point, one
+// to six digits, an 'e', the exponent's sign and three digits, and no digit after them ("%15.6e"
+// writes "1.234567e-003", "%12.4g" "1.234e-005" or "1.2e+003"). Read with two words, so 16 bytes
+// must lie before the end. Returns the end of the number with its digits and power of ten, or
+// nullptr for any other text.
+inline const char* table_exponent_shape(const char* p, std::uint64_t& mantissa, int& e10) {
+  const std::uint64_t first = load_word(p);  // "d.dddddd", or "d.ddde-00" and so on
+  if (!is_decimal_digit(p[0]) || p[1] != '.') return nullptr;
+  // The digits after the point: the bytes shifted in at the top are zeros, which stop the count.
+  const int n = std::countr_zero(non_digit_bytes(first >> 16)) / 8;
+  if (n == 0) return nullptr;
+  const char* const e = p + 2 + n;
+  const std::uint64_t exponent = load_word(e);  // "e+ddd" and the byte after
+  const std::uint64_t sign = (exponent >> 8) & 0xFF;
+  // The exponent's digits, with '0' over the other bytes.
+  const std::uint64_t exponent_digits = (exponent & 0x000000FFFFFF0000ULL) | 0x3030300000003030ULL;
+  if ((exponent & 0xFF) != 'e' || (sign != '+' && sign != '-') ||
+      non_digit_bytes(exponent_digits) != 0 || is_decimal_digit(e[5]))
+    return nullptr;
+  // The digits' values with the point's byte dropped (the first digit moved up over it), then
+  // shifted up so that the bytes after the last digit fall out: the top lanes hold the digits.
+  const std::uint64_t values = first ^ ascii_zero_bytes;
+  const std::uint64_t lanes = ((values & 0xFF) << 8) | (values & ~std::uint64_t{0xFFFF});
+  mantissa = eight_digits_value(lanes << (8 * (6 - n)));
+  const int power = (e[2] - '0') * 100 + (e[3] - '0') * 10 + (e[4] - '0');
+  e10 = (sign == '-' ? -power : power) - n;
+  return e + 5;
+}
+
 template <class T>
-inline const char* scan_plain_decimal(const char* p, const char* const end, T& out) {
+[[gnu::always_inline]] inline const char* scan_plain_decimal(const char* p, const char* const end, T& out) {
   bool negative = false;
   if (p != end && (*p == '-' || *p == '+')) {
     negative = *p == '-';
     ++p;
   }
-  // Up to 19 digits fit the 64-bit mantissa; with more it may have wrapped, and is not used.
   std::uint64_t mantissa = 0;
-  int digits = take_digits(p, end, mantissa);
-  int fraction_digits = 0;
-  if (p != end && *p == '.') {
-    ++p;
-    fraction_digits = take_digits(p, end, mantissa);
-    digits += fraction_digits;
-  }
-  if (digits == 0 || digits > 19) return nullptr;
-  int exponent = 0;
-  if (p != end && (*p == 'e' || *p == 'E')) {
-    const char* q = p + 1;
-    bool negative_exponent = false;
-    if (q != end && (*q == '-' || *q == '+')) {
-      negative_exponent = *q == '-';
-      ++q;
+  int e10 = 0;
+  const char* const shaped = end - p >= 16 ? table_exponent_shape(p, mantissa, e10) : nullptr;
+  if (shaped != nullptr) {
+    p = shaped;
+  } else {
+    const int whole_digits = take_digits(p, end, mantissa);
+    int significant = whole_digits;  // leading zeros of the whole part counted: no harm
+    int fraction_digits = 0;
+    if (p != end && *p == '.') {
+      ++p;
+      const char* const fraction_start = p;
+      if (mantissa == 0) {  // "0.000123": the zeros after the point only place the digits
+        skip_zeros(p, end);
+        significant = 0;
+      }
+      significant += take_digits(p, end, mantissa);
+      fraction_digits = static_cast<int>(p - fraction_start);
     }
-    const char* const exponent_start = q;
-    if (end - q >= 4 && is_decimal_digit(q[0]) && is_decimal_digit(q[1]) &&
-        is_decimal_digit(q[2]) && !is_decimal_digit(q[3])) {  // three digits, as the tables have
-      exponent = (q[0] - '0') * 100 + (q[1] - '0') * 10 + (q[2] - '0');
-      q += 3;
+    // Up to 19 digits fit the 64-bit mantissa; with more it may have wrapped, and is not used.
+    if ((whole_digits == 0 && fraction_digits == 0) || significant > 19) return nullptr;
+    int exponent = 0;
+    if (p != end && (*p == 'e' || *p == 'E')) {
+      const char* q = p + 1;
+      bool negative_exponent = false;
+      if (q != end && (*q == '-' || *q == '+')) {
+        negative_exponent = *q == '-';
+        ++q;
+      }
+      const char* const exponent_start = q;
+      if (end - q >= 4 && is_decimal_digit(q[0]) && is_decimal_digit(q[1]) &&
+          is_decimal_digit(q[2]) && !is_decimal_digit(q[3])) {  // three digits, as the tables have
+        exponent = (q[0] - '0') * 100 + (q[1] - '0') * 10 + (q[2] - '0');
+        q += 3;
+      }
+      for (; q != end && is_decimal_digit(*q) && q - exponent_start < 5; ++q)
+        exponent = exponent * 10 + (*q - '0');
+      const auto exponent_digits = q - exponent_start;
+      if (exponent_digits == 0 || exponent_digits > 4) return nullptr;
+      exponent = negative_exponent ? -exponent : exponent;
+      p = q;
     }
-    for (; q != end && is_decimal_digit(*q) && q - exponent_start < 5; ++q)
-      exponent = exponent * 10 + (*q - '0');
-    const auto exponent_digits = q - exponent_start;
-    if (exponent_digits == 0 || exponent_digits > 4) return nullptr;
-    exponent = negative_exponent ? -exponent : exponent;
-    p = q;
+    if (p != end && (*p == 'x' || *p == 'X')) return nullptr;  // "0x": hexadecimal
+    e10 = exponent - fraction_digits;
   }
-  if (p != end && (*p == 'x' || *p == 'X')) return nullptr;  // "0x": hexadecimal
   T magnitude;
-  if (!plain_value(mantissa, exponent - fraction_digits, magnitude)) return nullptr;
+  if (!decimal_value(mantissa, e10, magnitude)) return nullptr;
   out = negative ? -magnitude : magnitude;
   return p;
 }
 
 }  // namespace vibfrf::textio::detail
-
