@@ -25,6 +25,15 @@ inline std::uint64_t eight_digit_values(std::uint32_t value) {
   return tens | ((quarters - tens * 10) << 8);
 }
 
+// The same for four digits (value < 10^4), in the word's low four bytes: the quarters and eighths
+// steps alone.
+inline std::uint64_t four_digit_values(std::uint32_t value) {
+  const std::uint64_t hundreds = (std::uint64_t{value} * 10486) >> 20;
+  const std::uint64_t quarters = hundreds | ((value - hundreds * 100) << 16);
+  const std::uint64_t tens = ((quarters * 103) >> 10) & 0x000F000FULL;
+  return tens | ((quarters - tens * 10) << 8);
+}
+
 inline constexpr std::uint64_t ascii_zeros = 0x3030303030303030ULL;
 
 inline void store_word(char* out, std::uint64_t word) { std::memcpy(out, &word, 8); }

@@ -26,21 +26,4 @@ char* put_long(char* out, long v, int width);
 char* put_e_reference(char* out, double v, int width, int precision);
 char* put_g_reference(char* out, double v, int width, int precision);
 
-// One conversion as print() calls it. The program's table conversions have writers of their own,
-// with the width and precision built in (they ignore the two arguments); number_writer picks
-// the writer for a conversion when a format is compiled.
-using NumberWriter = char* (*)(char* out, double v, int width, int precision);
-namespace detail {
-char* put_e_15_6(char* out, double v, int width, int precision);
-char* put_g_12_4(char* out, double v, int width, int precision);
-char* put_g_12_5(char* out, double v, int width, int precision);
-}  // namespace detail
-
-consteval NumberWriter number_writer(char style, int width, int precision) {
-  if (style == 'e') return width == 15 && precision == 6 ? detail::put_e_15_6 : put_e;
-  if (width == 12 && precision == 4) return detail::put_g_12_4;
-  if (width == 12 && precision == 5) return detail::put_g_12_5;
-  return put_g;
-}
-
 }  // namespace vibfrf::textio

@@ -3,9 +3,10 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-
-#include "textio/reference_route.hpp"
 #include <stdexcept>
+
+#include "textio/format_digits.hpp"
+#include "textio/reference_route.hpp"
 
 namespace vibfrf::textio::detail {
 
@@ -13,93 +14,124 @@ void format_error(const char* why) { throw std::logic_error(why); }
 
 namespace {
 
-// One piece at a time, each reserving its own room: for formats with a %s.
-void print_piecewise(Stream& out, const Piece* pieces, std::size_t count, const Arg* args) {
+void write_literal(Stream& out, const Literal& literal) {
+  if (literal.length != 0) out.write(literal.text, literal.length);
+}
+
+// One piece at a time, each reserving its own room: for formats with a %s, and on the test's
+// reference route (put_e and put_g take that route themselves).
+void print_piecewise(Stream& out, const Literal& lead, const Field* fields, std::size_t count,
+                     const Arg* args) {
+  write_literal(out, lead);
   for (std::size_t i = 0; i < count; ++i) {
-    const Piece& p = pieces[i];
-    switch (p.conversion) {
-      case 0:
-        out.write(p.text, p.length);
-        break;
-      case 's':
-        out.write(args->text);
-        ++args;
-        break;
-      default: {
-        char* at = out.reserve(max_number_chars);
-        if (p.conversion == 'e') at = put_e(at, args->floating, p.width, p.precision);
-        if (p.conversion == 'g') at = put_g(at, args->floating, p.width, p.precision);
-        if (p.conversion == 'd') at = put_long(at, args->integer, p.width);
-        out.commit(at);
-        ++args;
+    const Field& f = fields[i];
+    if (f.conversion == Conversion::text) {
+      out.write(args[i].text.data, args[i].text.size);
+    } else {
+      char* at = out.reserve(max_number_chars);
+      switch (f.conversion) {
+        case Conversion::integer:
+          at = put_long(at, args[i].integer, f.width);
+          break;
+        case Conversion::e_15_6:
+        case Conversion::e:
+          at = put_e(at, args[i].floating, f.width, f.precision);
+          break;
+        default:
+          at = put_g(at, args[i].floating, f.width, f.precision);
       }
+      out.commit(at);
     }
+    write_literal(out, f.after);
   }
 }
 
-// The texts of numbers printed lately. A line of one table often repeats a number that a line
-// of another has just printed (the frequency or the time heads the lines of up to five files),
-// and copying its text back is cheaper than converting it again. Sixteen entries, each chosen by
-// a hash of the value's bits, keyed by the bits and the conversion.
+// The texts of numbers printed lately by the table conversions. A line of one table often
+// repeats a number that a line of another has just printed (the frequency or the time heads the
+// lines of up to five files), and copying its text back is cheaper than converting it again.
+// Sixteen entries, each chosen by a hash of the value's bits and the conversion. A table
+// conversion's text fills its field exactly, so its 16 bytes hold all of it.
 struct RecentNumber {
   std::uint64_t bits = 0;
-  NumberWriter writer = nullptr;
-  int shape = 0;  // width and precision
-  int length = 0;
-  char text[48] = {};  // the text, then whatever the conversion left behind it
+  std::uint32_t key = 0;  // the conversion, plus one: 0 is an empty entry
+  std::uint32_t length = 0;
+  char text[16] = {};
 };
 RecentNumber recent[16];
 
-// One number at `at`, which has room for max_number_chars bytes.
-inline char* write_number(char* at, const Piece& p, double v) {
-  static_assert(sizeof RecentNumber::text <= max_number_chars && max_width < 48);
-  if (reference_route != nullptr) [[unlikely]]  // the test's conversions, never remembered
-    return p.writer(at, v, p.width, p.precision);
+// One number of a table conversion at `at`, which has room for max_number_chars bytes.
+template <Conversion C>
+inline char* put_table_number(char* at, double v) {
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
-  const int shape = p.width * 64 + p.precision;
-  RecentNumber& r = recent[(bits * 0x9E3779B97F4A7C15ULL) >> 60];
-  if (r.bits == bits && r.writer == p.writer && r.shape == shape) {
+  constexpr std::uint32_t key = static_cast<std::uint32_t>(C) + 1;
+  RecentNumber& r = recent[((bits ^ key) * 0x9E3779B97F4A7C15ULL) >> 60];
+  if (r.bits == bits && r.key == key) {
     std::memcpy(at, r.text, sizeof r.text);
     return at + r.length;
   }
-  char* const end = p.writer(at, v, p.width, p.precision);
+  char* end;
+  if constexpr (C == Conversion::e_15_6) {
+    end = fast::table_e_15_6(at, v);
+    if (end == nullptr) end = put_e_reference(at, v, 15, 6);
+  } else if constexpr (C == Conversion::g_12_4) {
+    end = fast::table_g_12_4(at, v);
+    if (end == nullptr) end = put_g_reference(at, v, 12, 4);
+  } else {
+    end = fast::table_g_12_5(at, v);
+    if (end == nullptr) end = put_g_reference(at, v, 12, 5);
+  }
   r.bits = bits;
-  r.writer = p.writer;
-  r.shape = shape;
-  r.length = static_cast<int>(end - at);
+  r.key = key;
+  r.length = static_cast<std::uint32_t>(end - at);
   std::memcpy(r.text, at, sizeof r.text);
   return end;
 }
 
+inline char* put_literal(char* at, const Literal& literal) {
+  if (literal.length <= literal.block.size()) {
+    std::memcpy(at, literal.block.data(), literal.block.size());
+  } else {
+    std::memcpy(at, literal.text, literal.length);
+  }
+  return at + literal.length;
+}
+
 }  // namespace
 
-// The usual case, a table line: room for the whole line is reserved once, and each piece is
+// The usual case, a table line: room for the whole line is reserved once, and each field is
 // written straight into the buffer, a short literal as one 16-byte copy.
-void print_pieces(Stream& out, const Piece* pieces, std::size_t count, const Arg* args,
-                  std::size_t line_room) {
-  if (line_room == 0) {
-    print_piecewise(out, pieces, count, args);
+void print_fields(Stream& out, const Literal& lead, const Field* fields, std::size_t count,
+                  const Arg* args, std::size_t line_room) {
+  if (line_room == 0 || reference_route != nullptr) [[unlikely]] {
+    print_piecewise(out, lead, fields, count, args);
     return;
   }
-  char* at = out.reserve(line_room);
+  char* at = put_literal(out.reserve(line_room), lead);
   for (std::size_t i = 0; i < count; ++i) {
-    const Piece& p = pieces[i];
-    switch (p.conversion) {
-      case 0:
-        if (p.length <= p.short_text.size()) {
-          std::memcpy(at, p.short_text.data(), p.short_text.size());
-        } else {
-          std::memcpy(at, p.text, p.length);
-        }
-        at += p.length;
+    const Field& f = fields[i];
+    switch (f.conversion) {
+      case Conversion::e_15_6:
+        at = put_table_number<Conversion::e_15_6>(at, args[i].floating);
         break;
-      case 'e':
-      case 'g':
-        at = write_number(at, p, args++->floating);
+      case Conversion::g_12_4:
+        at = put_table_number<Conversion::g_12_4>(at, args[i].floating);
         break;
-      default:  // 'd'
-        at = put_long(at, args++->integer, p.width);
+      case Conversion::g_12_5:
+        at = put_table_number<Conversion::g_12_5>(at, args[i].floating);
+        break;
+      case Conversion::e:
+        at = put_e(at, args[i].floating, f.width, f.precision);
+        break;
+      case Conversion::g:
+        at = put_g(at, args[i].floating, f.width, f.precision);
+        break;
+      case Conversion::integer:
+        at = put_long(at, args[i].integer, f.width);
+        break;
+      case Conversion::text:  // not reached: a format with a %s has no line room
+        break;
     }
+    at = put_literal(at, f.after);
   }
   out.commit(at);
 }

@@ -19,23 +19,34 @@ namespace detail {
 
 enum class ArgKind : unsigned char { floating, integer, text };
 
-struct Piece {
-  const char* text = nullptr;  // literal text, when conversion is 0
+// How one conversion is written. The three conversions of the tables have kinds of their own,
+// their width and precision built in.
+enum class Conversion : unsigned char { e_15_6, g_12_4, g_12_5, e, g, integer, text };
+
+// Literal text. One of up to 16 characters is held again in a block padded with zeros, so that
+// it is copied as one fixed-size block.
+struct Literal {
+  const char* text = nullptr;
   std::size_t length = 0;
-  // A literal of up to 16 characters again, padded with zeros, so that it is copied as one
-  // fixed-size block.
-  std::array<char, 16> short_text{};
-  char conversion = 0;  // 'e', 'g', 'd' (also %ld) or 's'
-  int width = 0;
-  int precision = 6;
-  NumberWriter writer = nullptr;  // for 'e' and 'g'
+  std::array<char, 16> block{};
 };
 
-// One argument, held by the kind its conversion reads (the format has checked the kinds).
-struct Arg {
-  double floating = 0.0;
-  long integer = 0;
-  std::string_view text;
+// A conversion and the literal text after it.
+struct Field {
+  Conversion conversion = Conversion::text;
+  int width = 0;
+  int precision = 6;
+  Literal after;
+};
+
+// One argument, held as the kind its conversion reads (the format has checked the kinds).
+union Arg {
+  double floating;
+  long integer;
+  struct {
+    const char* data;
+    std::size_t size;
+  } text;
 };
 
 template <class T>
@@ -58,7 +69,8 @@ Arg make_arg(const T& v) {
   } else if constexpr (std::is_integral_v<T>) {
     a.integer = static_cast<long>(v);
   } else {
-    a.text = std::string_view(v);
+    const std::string_view text(v);
+    a.text = {text.data(), text.size()};
   }
   return a;
 }
@@ -66,11 +78,19 @@ Arg make_arg(const T& v) {
 // Called only from constant evaluation, where reaching it makes the format a compile error.
 void format_error(const char* why);
 
-// Writes the pieces. `line_room` is the most that one print of the format can write when it has
-// no %s (its literals, max_number_chars for each number, and 16 to spare for the block copies);
-// 0 when it has a %s, whose text has no bound.
-void print_pieces(Stream& out, const Piece* pieces, std::size_t count, const Arg* args,
-                  std::size_t line_room);
+consteval Conversion conversion_of(char letter, int width, int precision) {
+  if (letter == 'e') return width == 15 && precision == 6 ? Conversion::e_15_6 : Conversion::e;
+  if (letter == 'g' && width == 12 && precision == 4) return Conversion::g_12_4;
+  if (letter == 'g' && width == 12 && precision == 5) return Conversion::g_12_5;
+  if (letter == 'g') return Conversion::g;
+  return letter == 'd' ? Conversion::integer : Conversion::text;
+}
+
+// Writes the leading literal, then each field with its argument. `line_room` is the most that
+// one print of the format can write when it has no %s (its literals, max_number_chars for each
+// number, and 16 to spare for the block copies); 0 when it has a %s, whose text has no bound.
+void print_fields(Stream& out, const Literal& lead, const Field* fields, std::size_t count,
+                  const Arg* args, std::size_t line_room);
 
 }  // namespace detail
 
@@ -87,34 +107,34 @@ class PrintFormat {
       if (text[i] != '%') {
         const std::size_t start = i;
         while (i < end && text[i] != '%') ++i;
-        detail::Piece literal{text + start, i - start};
-        for (std::size_t k = 0; k < literal.length && k < literal.short_text.size(); ++k)
-          literal.short_text[k] = text[start + k];
-        add(literal);
+        detail::Literal& literal = arg == 0 ? lead_ : fields_[arg - 1].after;
+        literal = {text + start, i - start};
+        for (std::size_t k = 0; k < literal.length && k < literal.block.size(); ++k)
+          literal.block[k] = text[start + k];
         line_room_ += literal.length;
         continue;
       }
-      detail::Piece p;
       ++i;
-      while (i < end && text[i] >= '0' && text[i] <= '9') p.width = p.width * 10 + (text[i++] - '0');
+      int width = 0;
+      int precision = 6;
+      while (i < end && text[i] >= '0' && text[i] <= '9') width = width * 10 + (text[i++] - '0');
       if (i < end && text[i] == '.') {
         ++i;
-        p.precision = 0;
+        precision = 0;
         while (i < end && text[i] >= '0' && text[i] <= '9')
-          p.precision = p.precision * 10 + (text[i++] - '0');
+          precision = precision * 10 + (text[i++] - '0');
       }
       if (i < end && text[i] == 'l') ++i;  // %ld: every integer is printed from a long
       if (i == end) detail::format_error("conversion without a letter");
-      p.conversion = text[i++];
-      if (p.width > max_width || p.precision > max_precision)
+      const char letter = text[i++];
+      if (width > max_width || precision > max_precision)
         detail::format_error("width or precision too large");
       if (arg >= sizeof...(Args)) detail::format_error("more conversions than arguments");
-      const detail::ArgKind k = kinds[arg++];
-      switch (p.conversion) {
+      const detail::ArgKind k = kinds[arg];
+      switch (letter) {
         case 'e':
         case 'g':
           if (k != detail::ArgKind::floating) detail::format_error("%e and %g take a floating value");
-          p.writer = number_writer(p.conversion, p.width, p.precision);
           break;
         case 'd':
           if (k != detail::ArgKind::integer) detail::format_error("%d takes an integer");
@@ -126,24 +146,20 @@ class PrintFormat {
         default:
           detail::format_error("unsupported conversion");
       }
-      add(p);
+      fields_[arg++] = {detail::conversion_of(letter, width, precision), width, precision, {}};
       line_room_ += max_number_chars;
     }
     if (arg != sizeof...(Args)) detail::format_error("more arguments than conversions");
     line_room_ = has_text_ || line_room_ + 16 > Stream::buffer_size ? 0 : line_room_ + 16;
   }
 
-  const detail::Piece* pieces() const { return pieces_.data(); }
-  std::size_t count() const { return count_; }
+  const detail::Literal& lead() const { return lead_; }
+  const detail::Field* fields() const { return fields_.data(); }
   std::size_t line_room() const { return line_room_; }
 
  private:
-  consteval void add(detail::Piece p) {
-    if (count_ == pieces_.size()) detail::format_error("too many literal pieces");
-    pieces_[count_++] = p;
-  }
-  std::array<detail::Piece, 2 * sizeof...(Args) + 1> pieces_{};
-  std::size_t count_ = 0;
+  detail::Literal lead_;  // the text before the first conversion
+  std::array<detail::Field, sizeof...(Args) + 1> fields_{};
   std::size_t line_room_ = 0;
   bool has_text_ = false;
 };
@@ -151,8 +167,9 @@ class PrintFormat {
 // Writes the formatted text to `out`. Throws FileError when a file stream cannot be written.
 template <class... Args>
 void print(Stream& out, const PrintFormat<std::decay_t<Args>...>& format, const Args&... args) {
-  const std::array<detail::Arg, sizeof...(Args) + 1> packed{detail::make_arg(args)...};
-  detail::print_pieces(out, format.pieces(), format.count(), packed.data(), format.line_room());
+  const detail::Arg packed[] = {detail::make_arg(args)..., detail::Arg{}};
+  detail::print_fields(out, format.lead(), format.fields(), sizeof...(Args), packed,
+                       format.line_room());
   out.end_of_print();
 }
 
