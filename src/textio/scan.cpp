@@ -240,20 +240,15 @@ inline void skip_blanks(Stream& in) {
   if (p == end) skip_space(in);  // refills, when more input can come
 }
 
+// Any floating-point item, anywhere: the white space, refilling the buffer as it goes, then a
+// decimal number that lies whole in the buffer, then everything else (hexadecimal, "inf" and
+// "nan", a number that may go on past the buffer's end). Kept out of line, so that the usual case
+// in read_floating does not pay for its registers.
 template <class T>
-ScanStatus read_floating(Stream& in, T& out) {
+[[gnu::noinline]] ScanStatus read_floating_anywhere(Stream& in, T& out) {
   skip_blanks(in);
   if (in.peek() == end_mark) return ScanStatus::ended;
   const char* const start = in.read_pos();
-  // The usual case: a plain decimal number that lies whole in the buffer, valued in one step.
-  T value;
-  const char* const plain_end = detail::scan_plain_decimal(start, in.read_end(), value);
-  if (plain_end != nullptr && (plain_end != in.read_end() || in.ended())) [[likely]] {
-    in.set_read_pos(plain_end);
-    out = value;
-    return ScanStatus::assigned;
-  }
-  // Any other decimal number that lies whole in the buffer.
   const char* p = start;
   detail::DecimalText decimal;
   const detail::DecimalLex kind = detail::lex_decimal(p, in.read_end(), decimal);
@@ -268,11 +263,28 @@ ScanStatus read_floating(Stream& in, T& out) {
     const std::string_view taken(start, static_cast<std::size_t>(p - start));
     return prefix_value(taken, out) ? ScanStatus::assigned : ScanStatus::mismatch;
   }
-  // Hexadecimal, "inf" and "nan", and a number that may go on past the buffer's end.
   std::string_view text;
   const bool lexed = lex_item(in, [](auto& c) { return lex_floating(c); }, text);
   if (!lexed) return ScanStatus::mismatch;
   return prefix_value(text, out) ? ScanStatus::assigned : ScanStatus::mismatch;
+}
+
+// The usual case: white space and a plain decimal number with plain_room bytes of the buffer
+// ahead, read in one pass without checks of the buffer's end.
+template <class T>
+inline ScanStatus read_floating(Stream& in, T& out) {
+  const char* p = in.read_pos();
+  if (in.read_end() - p >= detail::plain_room) [[likely]] {
+    p = detail::skip_space_in_room(p);
+    T value;
+    const char* const end = p != nullptr ? detail::scan_plain_decimal(p, value) : nullptr;
+    if (end != nullptr) [[likely]] {
+      in.set_read_pos(end);
+      out = value;
+      return ScanStatus::assigned;
+    }
+  }
+  return read_floating_anywhere(in, out);
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "textio/scan.hpp"
 #include "textio/scan_value.hpp"
 
 namespace vibfrf::textio::detail {
@@ -39,14 +41,18 @@ bool exact_value(const DecimalText& d, float& out);
 
 // --- The plain decimal number, in one pass: the scanner's usual case ---
 //
-// scan_plain_decimal takes a number of the common form at [p, end): an optional sign, digits
-// with an optional point (at most 19 significant digits), and an optional exponent of an 'e', an
-// optional sign and one to four digits. It returns the end of the number with the value in `out`,
-// the same characters and the same value as lex_decimal with the full conversion would give. It
-// returns nullptr, having stored nothing, for every other text, which the general path then
-// reads: no digit, more digits, an 'e' without exponent digits, a hexadecimal "0x", "inf" and
-// "nan", and a value that decimal_value declines. A number that reaches `end` is returned too;
-// the caller decides whether it may go on past it.
+// scan_plain_decimal reads a number of the common form at p: an optional sign, one to seven
+// digits, optionally a point and up to 24 more digits (the zeros right after "0." first, at most
+// seven of them; 19 significant digits in all), and optionally an 'e' or 'E', an optional sign
+// and one to three digits. It takes the same characters and gives the same value as the general
+// route (lex_decimal and the full conversion), and returns the end of the number, or nullptr,
+// having stored nothing, for every other text, which the general route then reads: no digit,
+// more digits, other exponents, a hexadecimal "0x", "inf" and "nan", and a value that
+// decimal_value declines. It reads whole words and checks no end: plain_room bytes from where
+// the white space before the number starts must be in memory, so that neither the white space
+// (skip_space_in_room) nor the number can reach the end of what was read.
+
+inline constexpr std::ptrdiff_t plain_room = 128;
 
 inline bool is_decimal_digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
@@ -67,6 +73,9 @@ inline std::uint64_t non_digit_bytes(std::uint64_t w) {
          (((w + 0x0606060606060606ULL) & high_nibbles) ^ ascii_zero_bytes);
 }
 
+// How many decimal digits the word starts with, 0 to 8.
+inline int leading_digits(std::uint64_t w) { return std::countr_zero(non_digit_bytes(w)) / 8; }
+
 // The value of eight digits held one per byte (values 0 to 9), the first in the lowest byte:
 // pairs, then fours, then the eight, each step a multiply that adds neighbouring lanes.
 inline std::uint32_t eight_digits_value(std::uint64_t d) {
@@ -76,126 +85,105 @@ inline std::uint32_t eight_digits_value(std::uint64_t d) {
   return static_cast<std::uint32_t>(d);
 }
 
+// The value of the first n digits (0 to 8) of the word: moved to the top bytes, zeros in front
+// (in two shifts, as one of 64 bits is not defined).
+inline std::uint32_t digits_value(std::uint64_t w, int n) {
+  return eight_digits_value(((w - ascii_zero_bytes) << (4 * (8 - n))) << (4 * (8 - n)));
+}
+
 inline constexpr std::uint64_t digit_scales[9] = {1,      10,      100,      1000,     10000,
                                                   100000, 1000000, 10000000, 100000000};
 
-// Takes the run of decimal digits at p into `mantissa` (mantissa * 10^n + their value, modulo
-// 2^64) and returns n, eight bytes at a time while eight lie before `end`.
-inline int take_digits(const char*& p, const char* end, std::uint64_t& mantissa) {
-  // A lone digit, the whole part of every number in exponent notation, needs no word.
-  if (end - p >= 2 && is_decimal_digit(p[0]) && !is_decimal_digit(p[1])) {
-    mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
-    return 1;
+// Passes the white space at p, blanks eight at a time. nullptr when it goes on over four words
+// (the general route passes it then); it reads fewer than 40 bytes.
+inline const char* skip_space_in_room(const char* p) {
+  for (int word = 0; word < 4; ++word) {
+    const int blanks = std::countr_zero(load_word(p) ^ 0x2020202020202020ULL) / 8;
+    p += blanks;
+    if (blanks == 8) continue;
+    if (!is_space(static_cast<unsigned char>(*p))) return p;
+    ++p;  // a line end or a tab: passed, and on
   }
-  int count = 0;
-  while (end - p >= 8) {
-    const std::uint64_t w = load_word(p);
-    const int n = std::countr_zero(non_digit_bytes(w)) / 8;  // digits before the first other byte
-    if (n == 0) return count;
-    // The n digits moved to the top bytes, zeros in front: the value of the eight is theirs.
-    mantissa = mantissa * digit_scales[n] + eight_digits_value((w - ascii_zero_bytes) << (8 * (8 - n)));
-    count += n;
-    p += n;
-    if (n < 8) return count;
-  }
-  for (; p != end && is_decimal_digit(*p); ++p, ++count)
-    mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-  return count;
+  return nullptr;
 }
 
-// Passes the '0' characters at p.
-inline void skip_zeros(const char*& p, const char* end) {
-  while (end - p >= 8) {
-    const std::uint64_t other = load_word(p) ^ ascii_zero_bytes;
-    if (other != 0) {
-      p += std::countr_zero(other) / 8;
-      return;
-    }
-    p += 8;
-  }
-  while (p != end && *p == '0') ++p;
-}
-
-// A number in exponent notation as the tables write it, without its sign: a digit, a point, one
-// to six digits, an 'e', the exponent's sign and three digits, and no digit after them ("%15.6e"
-// writes "1.234567e-003", "%12.4g" "1.234e-005" or "1.2e+003"). Read with two words, so 16 bytes
-// must lie before the end. Returns the end of the number with its digits and power of ten, or
-// nullptr for any other text.
+// The exponent notation of the tables, without its sign: a digit, a point, one to six digits, an
+// 'e', the exponent's sign and three digits, and no digit after them ("%15.6e" writes
+// "1.234567e-003", "%12.4g" "1.234e-005" or "1.2e+003"). Two words, one from p and one from
+// the 'e': the end of the number, with its digits and power of ten, or nullptr for other text.
 inline const char* table_exponent_shape(const char* p, std::uint64_t& mantissa, int& e10) {
   const std::uint64_t first = load_word(p);  // "d.dddddd", or "d.ddde-00" and so on
-  if (!is_decimal_digit(p[0]) || p[1] != '.') return nullptr;
-  // The digits after the point: the bytes shifted in at the top are zeros, which stop the count.
-  const int n = std::countr_zero(non_digit_bytes(first >> 16)) / 8;
-  if (n == 0) return nullptr;
+  // A digit, then a point: the low two bytes lie between "0." and "9." (read backwards).
+  if (static_cast<std::uint16_t>(first - 0x2E30) >= 10) return nullptr;
+  const int n = leading_digits(first >> 16);  // the bytes shifted in at the top stop the count
   const char* const e = p + 2 + n;
   const std::uint64_t exponent = load_word(e);  // "e+ddd" and the byte after
-  const std::uint64_t sign = (exponent >> 8) & 0xFF;
   // The exponent's digits, with '0' over the other bytes.
   const std::uint64_t exponent_digits = (exponent & 0x000000FFFFFF0000ULL) | 0x3030300000003030ULL;
-  if ((exponent & 0xFF) != 'e' || (sign != '+' && sign != '-') ||
+  if (n == 0 || (exponent & 0xFF) != 'e' || (e[1] != '+' && e[1] != '-') ||
       non_digit_bytes(exponent_digits) != 0 || is_decimal_digit(e[5]))
     return nullptr;
   // The digits' values with the point's byte dropped (the first digit moved up over it), then
   // shifted up so that the bytes after the last digit fall out: the top lanes hold the digits.
-  const std::uint64_t values = first ^ ascii_zero_bytes;
+  const std::uint64_t values = first ^ ascii_zero_bytes;  // no borrow out of the point's byte
   const std::uint64_t lanes = ((values & 0xFF) << 8) | (values & ~std::uint64_t{0xFFFF});
   mantissa = eight_digits_value(lanes << (8 * (6 - n)));
   const int power = (e[2] - '0') * 100 + (e[3] - '0') * 10 + (e[4] - '0');
-  e10 = (sign == '-' ? -power : power) - n;
+  e10 = (e[1] == '-' ? -power : power) - n;
   return e + 5;
 }
 
 template <class T>
-[[gnu::always_inline]] inline const char* scan_plain_decimal(const char* p, const char* const end, T& out) {
-  bool negative = false;
-  if (p != end && (*p == '-' || *p == '+')) {
-    negative = *p == '-';
-    ++p;
-  }
+[[gnu::always_inline]] inline const char* scan_plain_decimal(const char* p, T& out) {
+  const bool negative = *p == '-';
+  p += (*p == '-' || *p == '+') ? 1 : 0;
   std::uint64_t mantissa = 0;
   int e10 = 0;
-  const char* const shaped = end - p >= 16 ? table_exponent_shape(p, mantissa, e10) : nullptr;
-  if (shaped != nullptr) {
-    p = shaped;
+  if (const char* const end = table_exponent_shape(p, mantissa, e10); end != nullptr) {
+    p = end;
   } else {
-    const int whole_digits = take_digits(p, end, mantissa);
+    const std::uint64_t whole = load_word(p);
+    const int whole_digits = leading_digits(whole);
+    if (whole_digits == 8) return nullptr;
+    mantissa = digits_value(whole, whole_digits);
     int significant = whole_digits;  // leading zeros of the whole part counted: no harm
-    int fraction_digits = 0;
-    if (p != end && *p == '.') {
+    p += whole_digits;
+    if ((*p | 0x20) == 'x') return nullptr;  // "0x": hexadecimal
+    if (*p == '.') {
       ++p;
       const char* const fraction_start = p;
       if (mantissa == 0) {  // "0.000123": the zeros after the point only place the digits
-        skip_zeros(p, end);
+        const int zeros = std::countr_zero(load_word(p) ^ ascii_zero_bytes) / 8;
+        if (zeros == 8) return nullptr;
+        p += zeros;
         significant = 0;
       }
-      significant += take_digits(p, end, mantissa);
-      fraction_digits = static_cast<int>(p - fraction_start);
-    }
-    // Up to 19 digits fit the 64-bit mantissa; with more it may have wrapped, and is not used.
-    if ((whole_digits == 0 && fraction_digits == 0) || significant > 19) return nullptr;
-    int exponent = 0;
-    if (p != end && (*p == 'e' || *p == 'E')) {
-      const char* q = p + 1;
-      bool negative_exponent = false;
-      if (q != end && (*q == '-' || *q == '+')) {
-        negative_exponent = *q == '-';
-        ++q;
+      for (int word = 0;; ++word) {
+        const std::uint64_t w = load_word(p);
+        const int n = leading_digits(w);
+        if (n == 0) break;
+        if (word == 3) return nullptr;
+        mantissa = mantissa * digit_scales[n] + digits_value(w, n);
+        significant += n;
+        p += n;
+        if (n < 8) break;
       }
-      const char* const exponent_start = q;
-      if (end - q >= 4 && is_decimal_digit(q[0]) && is_decimal_digit(q[1]) &&
-          is_decimal_digit(q[2]) && !is_decimal_digit(q[3])) {  // three digits, as the tables have
-        exponent = (q[0] - '0') * 100 + (q[1] - '0') * 10 + (q[2] - '0');
-        q += 3;
-      }
-      for (; q != end && is_decimal_digit(*q) && q - exponent_start < 5; ++q)
-        exponent = exponent * 10 + (*q - '0');
-      const auto exponent_digits = q - exponent_start;
-      if (exponent_digits == 0 || exponent_digits > 4) return nullptr;
-      exponent = negative_exponent ? -exponent : exponent;
-      p = q;
+      e10 = -static_cast<int>(p - fraction_start);
+      if (whole_digits == 0 && e10 == 0) return nullptr;  // a point alone: no number
+    } else if (whole_digits == 0) {
+      return nullptr;
     }
-    if (p != end && (*p == 'x' || *p == 'X')) return nullptr;  // "0x": hexadecimal
-    e10 = exponent - fraction_digits;
+    if (significant > 19) return nullptr;  // the 64-bit mantissa may have wrapped
+    if ((*p | 0x20) == 'e') {
+      const bool negative_exponent = p[1] == '-';
+      const char* const digits = p + 1 + ((p[1] == '-' || p[1] == '+') ? 1 : 0);
+      const std::uint64_t w = load_word(digits);
+      const int n = leading_digits(w);
+      if (n == 0 || n > 3) return nullptr;
+      const int power = static_cast<int>(digits_value(w, n));
+      e10 += negative_exponent ? -power : power;
+      p = digits + n;
+    }
   }
   T magnitude;
   if (!decimal_value(mantissa, e10, magnitude)) return nullptr;
