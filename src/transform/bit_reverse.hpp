@@ -6,9 +6,10 @@
 
 namespace vibfrf {
 
-// Puts data (2^nstages entries) into bit-reversed index order by nstages even/odd splits: at each
-// stage every block is copied to `scratch` and its even entries fill the block's first half, its
-// odd entries the second half, each keeping their order. scratch needs data.size() entries.
-void bit_reverse_stages(std::span<Complex> data, std::span<Complex> scratch, unsigned nstages);
+// Puts data (2^nstages entries) into bit-reversed index order: the entry at index k moves to the
+// index whose nstages bits are those of k reversed. This is the order that nstages even/odd splits
+// give (each block's even entries to its first half, its odd entries to its second, in order),
+// reached in one pass of swaps.
+void bit_reverse_order(std::span<Complex> data, unsigned nstages);
 
 }  // namespace vibfrf

@@ -4,7 +4,7 @@
 
 namespace vibfrf {
 
-// Puts the first `m` entries of `work` into bit-reversed order, using `aux` as scratch.
+// Puts the first `m` entries of `work` into bit-reversed order.
 void reorder();
 
 // The forward transform of the reordered record in `work`, divided by m; channel 2 turned into

@@ -19,8 +19,7 @@ std::vector<Complex> indexed(std::size_t m) {
 
 std::vector<int> order_after_reversal(std::size_t m, unsigned nstages) {
   std::vector<Complex> data = indexed(m);
-  std::vector<Complex> scratch(m);
-  bit_reverse_stages(data, scratch, nstages);
+  bit_reverse_order(data, nstages);
   std::vector<int> order;
   for (const Complex& c : data) {
     EXPECT_EQ(c.im, -c.re);
@@ -49,9 +48,8 @@ TEST(BitReverse, LongestRecordMatchesTheBitReversalOfEveryIndex) {
 
 TEST(BitReverse, TwiceGivesBackTheStart) {
   std::vector<Complex> data = indexed(1024);
-  std::vector<Complex> scratch(1024);
-  bit_reverse_stages(data, scratch, 10);
-  bit_reverse_stages(data, scratch, 10);
+  bit_reverse_order(data, 10);
+  bit_reverse_order(data, 10);
   for (std::size_t k = 0; k < data.size(); ++k) EXPECT_EQ(data[k].re, static_cast<float>(k));
 }
 

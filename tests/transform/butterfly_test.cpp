@@ -26,7 +26,7 @@ std::vector<Complex> random_record(std::size_t m, unsigned seed) {
 // The transform of x in natural order, through reorder and the butterflies.
 std::vector<Complex> transform(std::vector<Complex> x, unsigned nstages, Sign sign) {
   std::vector<Complex> scratch(x.size());
-  bit_reverse_stages(x, scratch, nstages);
+  bit_reverse_order(x, nstages);
   butterfly_passes(x, scratch, nstages, two_pi, sign, nullptr);
   return x;
 }
