@@ -50,12 +50,13 @@ void print_piecewise(Stream& out, const Literal& lead, const Field* fields, std:
 // repeats a number that a line of another has just printed (the frequency or the time heads the
 // lines of up to five files), and copying its text back is cheaper than converting it again.
 // Sixteen entries, each chosen by a hash of the value's bits and the conversion. A table
-// conversion's text fills its field exactly, so its 16 bytes hold all of it.
+// conversion's text fills its field exactly (the reference text too), so 16 bytes hold it.
+// The text is kept as two words, as the conversions build it: a copy in one 16-byte block of
+// bytes just stored as two words would wait for those stores.
 struct RecentNumber {
   std::uint64_t bits = 0;
-  std::uint32_t key = 0;  // the conversion, plus one: 0 is an empty entry
-  std::uint32_t length = 0;
-  char text[16] = {};
+  std::uint64_t key = 0;  // the conversion, plus one: 0 is an empty entry
+  fast::TableField text = {};
 };
 RecentNumber recent[16];
 
@@ -64,27 +65,33 @@ template <Conversion C>
 inline char* put_table_number(char* at, double v) {
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
   constexpr std::uint32_t key = static_cast<std::uint32_t>(C) + 1;
+  constexpr int width = C == Conversion::e_15_6 ? 15 : 12;
   RecentNumber& r = recent[((bits ^ key) * 0x9E3779B97F4A7C15ULL) >> 60];
   if (r.bits == bits && r.key == key) {
-    std::memcpy(at, r.text, sizeof r.text);
-    return at + r.length;
+    fast::store_field(at, r.text);
+    return at + width;
   }
-  char* end;
+  fast::TableField field;
+  bool done;
   if constexpr (C == Conversion::e_15_6) {
-    end = fast::table_e_15_6(at, v);
-    if (end == nullptr) end = put_e_reference(at, v, 15, 6);
-  } else if constexpr (C == Conversion::g_12_4) {
-    end = fast::table_g_12_4(at, v);
-    if (end == nullptr) end = put_g_reference(at, v, 12, 4);
+    done = fast::table_e_15_6(v, field);
   } else {
-    end = fast::table_g_12_5(at, v);
-    if (end == nullptr) end = put_g_reference(at, v, 12, 5);
+    done = fast::table_g_12<C == Conversion::g_12_4 ? 4 : 5>(v, field);
+  }
+  if (!done) [[unlikely]] {  // inf, nan, or a rounding the fast path cannot tell
+    if constexpr (C == Conversion::e_15_6) {
+      put_e_reference(at, v, 15, 6);
+    } else {
+      put_g_reference(at, v, 12, C == Conversion::g_12_4 ? 4 : 5);
+    }
+    field = {fast::load_word(at), fast::load_word(at + 8)};
+  } else {
+    fast::store_field(at, field);
   }
   r.bits = bits;
   r.key = key;
-  r.length = static_cast<std::uint32_t>(end - at);
-  std::memcpy(r.text, at, sizeof r.text);
-  return end;
+  r.text = field;
+  return at + width;
 }
 
 inline char* put_literal(char* at, const Literal& literal) {
