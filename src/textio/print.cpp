@@ -14,15 +14,15 @@ void format_error(const char* why) { throw std::logic_error(why); }
 
 namespace {
 
-void write_literal(Stream& out, const Literal& literal) {
-  if (literal.length != 0) out.write(literal.text, literal.length);
+void write_literal(Stream& out, const char* text, const Literal& literal) {
+  if (literal.length != 0) out.write(text + literal.offset, literal.length);
 }
 
 // One piece at a time, each reserving its own room: for formats with a %s, and on the test's
 // reference route (put_e and put_g take that route themselves).
-void print_piecewise(Stream& out, const Literal& lead, const Field* fields, std::size_t count,
-                     const Arg* args) {
-  write_literal(out, lead);
+void print_piecewise(Stream& out, const char* text, const Literal& lead, const Field* fields,
+                     std::size_t count, const Arg* args) {
+  write_literal(out, text, lead);
   for (std::size_t i = 0; i < count; ++i) {
     const Field& f = fields[i];
     if (f.conversion == Conversion::text) {
@@ -42,7 +42,7 @@ void print_piecewise(Stream& out, const Literal& lead, const Field* fields, std:
       }
       out.commit(at);
     }
-    write_literal(out, f.after);
+    write_literal(out, text, f.after);
   }
 }
 
@@ -94,11 +94,11 @@ inline char* put_table_number(char* at, double v) {
   return at + width;
 }
 
-inline char* put_literal(char* at, const Literal& literal) {
-  if (literal.length <= literal.block.size()) {
-    std::memcpy(at, literal.block.data(), literal.block.size());
+inline char* put_literal(char* at, const char* text, const Literal& literal) {
+  if (literal.length <= 8) {
+    store_word(at, literal.word);
   } else {
-    std::memcpy(at, literal.text, literal.length);
+    std::memcpy(at, text + literal.offset, literal.length);
   }
   return at + literal.length;
 }
@@ -106,14 +106,14 @@ inline char* put_literal(char* at, const Literal& literal) {
 }  // namespace
 
 // The usual case, a table line: room for the whole line is reserved once, and each field is
-// written straight into the buffer, a short literal as one 16-byte copy.
-void print_fields(Stream& out, const Literal& lead, const Field* fields, std::size_t count,
-                  const Arg* args, std::size_t line_room) {
+// written straight into the buffer, a short literal as one word.
+void print_fields(Stream& out, const char* text, const Literal& lead, const Field* fields,
+                  std::size_t count, const Arg* args, std::size_t line_room) {
   if (line_room == 0 || reference_route != nullptr) [[unlikely]] {
-    print_piecewise(out, lead, fields, count, args);
+    print_piecewise(out, text, lead, fields, count, args);
     return;
   }
-  char* at = put_literal(out.reserve(line_room), lead);
+  char* at = put_literal(out.reserve(line_room), text, lead);
   for (std::size_t i = 0; i < count; ++i) {
     const Field& f = fields[i];
     switch (f.conversion) {
@@ -138,7 +138,7 @@ void print_fields(Stream& out, const Literal& lead, const Field* fields, std::si
       case Conversion::text:  // not reached: a format with a %s has no line room
         break;
     }
-    at = put_literal(at, f.after);
+    at = put_literal(at, text, f.after);
   }
   out.commit(at);
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <concepts>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -23,20 +24,20 @@ enum class ArgKind : unsigned char { floating, integer, text };
 // their width and precision built in.
 enum class Conversion : unsigned char { e_15_6, g_12_4, g_12_5, e, g, integer, text };
 
-// Literal text. One of up to 16 characters is held again in a block padded with zeros, so that
-// it is copied as one fixed-size block.
+// Literal text: where it starts in the format and its length; one of up to 8 characters is held
+// again in a word, so that it is written with one store.
 struct Literal {
-  const char* text = nullptr;
-  std::size_t length = 0;
-  std::array<char, 16> block{};
+  std::uint64_t word = 0;
+  std::uint32_t offset = 0;
+  std::uint32_t length = 0;
 };
 
 // A conversion and the literal text after it.
 struct Field {
-  Conversion conversion = Conversion::text;
-  int width = 0;
-  int precision = 6;
   Literal after;
+  Conversion conversion = Conversion::text;
+  std::uint8_t width = 0;
+  std::uint8_t precision = 6;
 };
 
 // One argument, held as the kind its conversion reads (the format has checked the kinds).
@@ -86,32 +87,37 @@ consteval Conversion conversion_of(char letter, int width, int precision) {
   return letter == 'd' ? Conversion::integer : Conversion::text;
 }
 
-// Writes the leading literal, then each field with its argument. `line_room` is the most that
-// one print of the format can write when it has no %s (its literals, max_number_chars for each
-// number, and 16 to spare for the block copies); 0 when it has a %s, whose text has no bound.
-void print_fields(Stream& out, const Literal& lead, const Field* fields, std::size_t count,
-                  const Arg* args, std::size_t line_room);
+// Writes the leading literal, then each field with its argument; the literals' text is read from
+// `text`, the format. `line_room` is the most that one print of the format can write when it has
+// no %s (its literals, max_number_chars for each number, and 8 to spare for the word stores); 0
+// when it has a %s, whose text has no bound.
+void print_fields(Stream& out, const char* text, const Literal& lead, const Field* fields,
+                  std::size_t count, const Arg* args, std::size_t line_room);
 
 }  // namespace detail
 
+// A format, parsed and checked when the program is compiled. The object is small and has no
+// zeros to fill, so that the copy that each call site builds on its stack is a few stores.
 template <class... Args>
 class PrintFormat {
  public:
   template <std::size_t N>
-  consteval PrintFormat(const char (&text)[N]) {  // NOLINT: implicit from a string literal
+  consteval PrintFormat(const char (&text)[N]) : text_(text) {  // NOLINT: implicit from a literal
     constexpr detail::ArgKind kinds[] = {detail::kind_of<Args>()..., detail::ArgKind::text};
     std::size_t arg = 0;
     std::size_t i = 0;
+    std::size_t room = 0;
+    bool has_text = false;
     const std::size_t end = N - 1;
     while (i < end) {
       if (text[i] != '%') {
         const std::size_t start = i;
         while (i < end && text[i] != '%') ++i;
         detail::Literal& literal = arg == 0 ? lead_ : fields_[arg - 1].after;
-        literal = {text + start, i - start};
-        for (std::size_t k = 0; k < literal.length && k < literal.block.size(); ++k)
-          literal.block[k] = text[start + k];
-        line_room_ += literal.length;
+        literal = {0, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(i - start)};
+        for (std::size_t k = 0; k < literal.length && k < 8; ++k)
+          literal.word |= std::uint64_t{static_cast<unsigned char>(text[start + k])} << (8 * k);
+        room += literal.length;
         continue;
       }
       ++i;
@@ -141,34 +147,36 @@ class PrintFormat {
           break;
         case 's':
           if (k != detail::ArgKind::text) detail::format_error("%s takes a text");
-          has_text_ = true;
+          has_text = true;
           break;
         default:
           detail::format_error("unsupported conversion");
       }
-      fields_[arg++] = {detail::conversion_of(letter, width, precision), width, precision, {}};
-      line_room_ += max_number_chars;
+      fields_[arg++] = {{}, detail::conversion_of(letter, width, precision),
+                        static_cast<std::uint8_t>(width), static_cast<std::uint8_t>(precision)};
+      room += max_number_chars;
     }
     if (arg != sizeof...(Args)) detail::format_error("more arguments than conversions");
-    line_room_ = has_text_ || line_room_ + 16 > Stream::buffer_size ? 0 : line_room_ + 16;
+    line_room_ = has_text || room + 8 > Stream::buffer_size ? 0 : room + 8;
   }
 
+  const char* text() const { return text_; }
   const detail::Literal& lead() const { return lead_; }
   const detail::Field* fields() const { return fields_.data(); }
   std::size_t line_room() const { return line_room_; }
 
  private:
+  const char* text_;
   detail::Literal lead_;  // the text before the first conversion
-  std::array<detail::Field, sizeof...(Args) + 1> fields_{};
+  std::array<detail::Field, sizeof...(Args) == 0 ? 1 : sizeof...(Args)> fields_{};
   std::size_t line_room_ = 0;
-  bool has_text_ = false;
 };
 
 // Writes the formatted text to `out`. Throws FileError when a file stream cannot be written.
 template <class... Args>
 void print(Stream& out, const PrintFormat<std::decay_t<Args>...>& format, const Args&... args) {
   const detail::Arg packed[] = {detail::make_arg(args)..., detail::Arg{}};
-  detail::print_fields(out, format.lead(), format.fields(), sizeof...(Args), packed,
+  detail::print_fields(out, format.text(), format.lead(), format.fields(), sizeof...(Args), packed,
                        format.line_room());
   out.end_of_print();
 }
