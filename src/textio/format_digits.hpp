@@ -66,20 +66,27 @@ inline bool is_finite(double v) {
          (std::uint64_t{0x7FF} << 52);
 }
 
-// Rounds the finite value whose bits without the sign are `bits` to P significant digits as
-// printf does. False when it cannot tell the way of a tie. A template, so that the powers and
-// bounds of each P are constants in its code.
+// The binary exponents (biased) whose values the quick way takes: normal values whose powers of
+// ten stay well inside the double range. Zero, subnormals, the few decades at either end, and
+// inf and nan lie outside.
+inline constexpr int max_k = max_scale - 10;
+inline constexpr int least_usual_exponent = 60;
+inline constexpr int greatest_usual_exponent = 1989;
+static_assert(floor_log10_pow2(least_usual_exponent - 1023) >= -max_k &&
+              floor_log10_pow2(greatest_usual_exponent - 1023) <= max_k);
+
+// Rounds the value whose bits without the sign are `bits` to P significant digits as printf does.
+// False for inf and nan, and when it cannot tell the way of a tie. A template, so that the
+// powers and bounds of each P are constants in its code.
 template <int P>
 [[gnu::always_inline]] inline bool round_significant(std::uint64_t bits, RoundedDecimal& out) {
-  if (bits == 0) {
-    out = {0, 0};
-    return true;
-  }
   const int biased_exponent = static_cast<int>(bits >> 52);
+  if (static_cast<unsigned>(biased_exponent - least_usual_exponent) >
+      static_cast<unsigned>(greatest_usual_exponent - least_usual_exponent)) [[unlikely]] {
+    if (biased_exponent == 0x7FF) return false;  // inf and nan have no digits
+    return round_exact(bits, P, out);           // zero too
+  }
   int k = floor_log10_pow2(biased_exponent - 1023);
-  constexpr int max_k = max_scale - 10;
-  if (biased_exponent == 0 || k < -max_k || k > max_k) [[unlikely]]
-    return round_exact(bits, P, out);
   constexpr double upper = powers_of_ten[P];
   const double v = std::bit_cast<double>(bits);
   const double y_low = v * scale(P - 1 - k);
@@ -238,7 +245,6 @@ inline uint128 low_bytes(uint128 x, int n) { return x & ((uint128{1} << (8 * n))
 
 // %15.6e: two blanks, or a blank and the sign, then "d.dddddd" and "e+ddd".
 inline bool table_e_15_6(double v, TableField& f) {
-  if (!is_finite(v)) return false;
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
   RoundedDecimal rounded;
   if (!round_significant<7>(bits & ~(std::uint64_t{1} << 63), rounded)) return false;
@@ -257,7 +263,6 @@ inline bool table_e_15_6(double v, TableField& f) {
 template <int P>
 inline bool table_g_12(double v, TableField& f) {
   static_assert(P == 4 || P == 5, "the text must fit 12 characters");
-  if (!is_finite(v)) return false;
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
   RoundedDecimal rounded;
   if (!round_significant<P>(bits & ~(std::uint64_t{1} << 63), rounded)) return false;

@@ -103,42 +103,71 @@ inline char* put_literal(char* at, const char* text, const Literal& literal) {
   return at + literal.length;
 }
 
+// A literal of up to 8 characters, as the table layouts have.
+inline char* put_short_literal(char* at, const Literal& literal) {
+  store_word(at, literal.word);
+  return at + literal.length;
+}
+
+// The fields of a table layout from `first` on, each a conversion C.
+template <Conversion C>
+inline char* put_table_fields(char* at, const Field* fields, std::size_t first, std::size_t count,
+                              const Arg* args) {
+  for (std::size_t i = first; i < count; ++i)
+    at = put_short_literal(put_table_number<C>(at, args[i].floating), fields[i].after);
+  return at;
+}
+
 }  // namespace
 
 // The usual case, a table line: room for the whole line is reserved once, and each field is
 // written straight into the buffer, a short literal as one word.
-void print_fields(Stream& out, const char* text, const Literal& lead, const Field* fields,
-                  std::size_t count, const Arg* args, std::size_t line_room) {
-  if (line_room == 0 || reference_route != nullptr) [[unlikely]] {
-    print_piecewise(out, text, lead, fields, count, args);
+void print_fields(Stream& out, const FormatHead& head, const Field* fields, const Arg* args) {
+  if (head.line_room == 0 || reference_route != nullptr) [[unlikely]] {
+    print_piecewise(out, head.text, head.lead, fields, head.count, args);
     return;
   }
-  char* at = put_literal(out.reserve(line_room), text, lead);
-  for (std::size_t i = 0; i < count; ++i) {
-    const Field& f = fields[i];
-    switch (f.conversion) {
-      case Conversion::e_15_6:
-        at = put_table_number<Conversion::e_15_6>(at, args[i].floating);
-        break;
-      case Conversion::g_12_4:
-        at = put_table_number<Conversion::g_12_4>(at, args[i].floating);
-        break;
-      case Conversion::g_12_5:
-        at = put_table_number<Conversion::g_12_5>(at, args[i].floating);
-        break;
-      case Conversion::e:
-        at = put_e(at, args[i].floating, f.width, f.precision);
-        break;
-      case Conversion::g:
-        at = put_g(at, args[i].floating, f.width, f.precision);
-        break;
-      case Conversion::integer:
-        at = put_long(at, args[i].integer, f.width);
-        break;
-      case Conversion::text:  // not reached: a format with a %s has no line room
-        break;
-    }
-    at = put_literal(at, text, f.after);
+  char* at = out.reserve(head.line_room);
+  switch (head.layout) {
+    case Layout::e_15_6:
+      at = put_table_fields<Conversion::e_15_6>(at, fields, 0, head.count, args);
+      break;
+    case Layout::g_12_4:
+      at = put_table_fields<Conversion::g_12_4>(at, fields, 0, head.count, args);
+      break;
+    case Layout::g_12_5_then_g_12_4:
+      at = put_short_literal(put_table_number<Conversion::g_12_5>(at, args[0].floating),
+                             fields[0].after);
+      at = put_table_fields<Conversion::g_12_4>(at, fields, 1, head.count, args);
+      break;
+    case Layout::any:
+      at = put_literal(at, head.text, head.lead);
+      for (std::size_t i = 0; i < head.count; ++i) {
+        const Field& f = fields[i];
+        switch (f.conversion) {
+          case Conversion::e_15_6:
+            at = put_table_number<Conversion::e_15_6>(at, args[i].floating);
+            break;
+          case Conversion::g_12_4:
+            at = put_table_number<Conversion::g_12_4>(at, args[i].floating);
+            break;
+          case Conversion::g_12_5:
+            at = put_table_number<Conversion::g_12_5>(at, args[i].floating);
+            break;
+          case Conversion::e:
+            at = put_e(at, args[i].floating, f.width, f.precision);
+            break;
+          case Conversion::g:
+            at = put_g(at, args[i].floating, f.width, f.precision);
+            break;
+          case Conversion::integer:
+            at = put_long(at, args[i].integer, f.width);
+            break;
+          case Conversion::text:  // not reached: a format with a %s has no line room
+            break;
+        }
+        at = put_literal(at, head.text, f.after);
+      }
   }
   out.commit(at);
 }

@@ -87,12 +87,40 @@ consteval Conversion conversion_of(char letter, int width, int precision) {
   return letter == 'd' ? Conversion::integer : Conversion::text;
 }
 
-// Writes the leading literal, then each field with its argument; the literals' text is read from
-// `text`, the format. `line_room` is the most that one print of the format can write when it has
-// no %s (its literals, max_number_chars for each number, and 8 to spare for the word stores); 0
-// when it has a %s, whose text has no bound.
-void print_fields(Stream& out, const char* text, const Literal& lead, const Field* fields,
-                  std::size_t count, const Arg* args, std::size_t line_room);
+// The table layouts, in which nothing comes before the first field and every field is one table
+// conversion followed by up to 8 characters, have loops of their own.
+enum class Layout : unsigned char { any, e_15_6, g_12_4, g_12_5_then_g_12_4 };
+
+// What print_fields needs of a format besides its fields.
+struct FormatHead {
+  const char* text = nullptr;  // the format, where the literals are read from
+  Literal lead;                // the text before the first conversion
+  // The most that one print can write when the format has no %s: its literals,
+  // max_number_chars for each number, and 8 to spare for the word stores; 0 when it has a %s,
+  // whose text has no bound.
+  std::uint32_t line_room = 0;
+  std::uint16_t count = 0;  // of fields
+  Layout layout = Layout::any;
+};
+
+// Writes the leading literal, then each field with its argument.
+void print_fields(Stream& out, const FormatHead& head, const Field* fields, const Arg* args);
+
+consteval Layout layout_of(const FormatHead& head, const Field* fields) {
+  if (head.line_room == 0 || head.lead.length != 0 || head.count == 0) return Layout::any;
+  bool all_short = true, all_e = true, all_g4 = true, rest_g4 = true;
+  for (std::size_t i = 0; i < head.count; ++i) {
+    all_short = all_short && fields[i].after.length <= 8;
+    all_e = all_e && fields[i].conversion == Conversion::e_15_6;
+    all_g4 = all_g4 && fields[i].conversion == Conversion::g_12_4;
+    rest_g4 = rest_g4 && (i == 0 || fields[i].conversion == Conversion::g_12_4);
+  }
+  if (!all_short) return Layout::any;
+  if (all_e) return Layout::e_15_6;
+  if (all_g4) return Layout::g_12_4;
+  if (rest_g4 && fields[0].conversion == Conversion::g_12_5) return Layout::g_12_5_then_g_12_4;
+  return Layout::any;
+}
 
 }  // namespace detail
 
@@ -102,7 +130,8 @@ template <class... Args>
 class PrintFormat {
  public:
   template <std::size_t N>
-  consteval PrintFormat(const char (&text)[N]) : text_(text) {  // NOLINT: implicit from a literal
+  consteval PrintFormat(const char (&text)[N]) {  // NOLINT: implicit from a string literal
+    head_.text = text;
     constexpr detail::ArgKind kinds[] = {detail::kind_of<Args>()..., detail::ArgKind::text};
     std::size_t arg = 0;
     std::size_t i = 0;
@@ -113,7 +142,7 @@ class PrintFormat {
       if (text[i] != '%') {
         const std::size_t start = i;
         while (i < end && text[i] != '%') ++i;
-        detail::Literal& literal = arg == 0 ? lead_ : fields_[arg - 1].after;
+        detail::Literal& literal = arg == 0 ? head_.lead : fields_[arg - 1].after;
         literal = {0, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(i - start)};
         for (std::size_t k = 0; k < literal.length && k < 8; ++k)
           literal.word |= std::uint64_t{static_cast<unsigned char>(text[start + k])} << (8 * k);
@@ -157,27 +186,24 @@ class PrintFormat {
       room += max_number_chars;
     }
     if (arg != sizeof...(Args)) detail::format_error("more arguments than conversions");
-    line_room_ = has_text || room + 8 > Stream::buffer_size ? 0 : room + 8;
+    head_.line_room = has_text || room + 8 > Stream::buffer_size ? 0 : static_cast<std::uint32_t>(room + 8);
+    head_.count = sizeof...(Args);
+    head_.layout = detail::layout_of(head_, fields_.data());
   }
 
-  const char* text() const { return text_; }
-  const detail::Literal& lead() const { return lead_; }
+  const detail::FormatHead& head() const { return head_; }
   const detail::Field* fields() const { return fields_.data(); }
-  std::size_t line_room() const { return line_room_; }
 
  private:
-  const char* text_;
-  detail::Literal lead_;  // the text before the first conversion
+  detail::FormatHead head_;
   std::array<detail::Field, sizeof...(Args) == 0 ? 1 : sizeof...(Args)> fields_{};
-  std::size_t line_room_ = 0;
 };
 
 // Writes the formatted text to `out`. Throws FileError when a file stream cannot be written.
 template <class... Args>
 void print(Stream& out, const PrintFormat<std::decay_t<Args>...>& format, const Args&... args) {
   const detail::Arg packed[] = {detail::make_arg(args)..., detail::Arg{}};
-  detail::print_fields(out, format.text(), format.lead(), format.fields(), sizeof...(Args), packed,
-                       format.line_room());
+  detail::print_fields(out, format.head(), format.fields(), packed);
   out.end_of_print();
 }
 
