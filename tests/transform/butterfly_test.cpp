@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <complex>
+#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -71,6 +73,62 @@ TEST(Butterfly, MatchesTheDefinitionToSinglePrecision) {
       }
       // Rounding grows with the number of stages and with the size of the record.
       EXPECT_LT(worst, 2.0 * float_epsilon * nstages * norm);
+    }
+  }
+}
+
+// The butterflies one entry at a time in plain float arithmetic, each operation rounded on its
+// own: cos and ∓sin computed in double and stored as floats, u = y·w, then x + u and x − u.
+std::vector<Complex> plain_butterflies(std::vector<Complex> x, unsigned nstages, Sign sign) {
+  const std::size_t m = x.size();
+  for (std::size_t p = 0; p + 1 < m; p += 2) {
+    const Complex a = x[p], b = x[p + 1];
+    x[p] = {a.re + b.re, a.im + b.im};
+    x[p + 1] = {a.re - b.re, a.im - b.im};
+  }
+  std::vector<Complex> w(m);
+  for (unsigned s = 2; s <= nstages; ++s) {
+    const std::size_t length = std::size_t{1} << s, half = length / 2;
+    for (std::size_t k = 0; k < half; ++k) {
+      const double angle = static_cast<double>(k) * two_pi / static_cast<double>(length);
+      const double direction = sign == Sign::forward ? -1.0 : 1.0;
+      w[k] = {static_cast<float>(std::cos(angle)), static_cast<float>(direction * std::sin(angle))};
+    }
+    for (std::size_t t = 0; t < m; t += length) {
+      for (std::size_t k = 0; k < half; ++k) {
+        const Complex a = x[t + k], y = x[t + half + k];
+        const float re = y.re * w[k].re - y.im * w[k].im;
+        const float im = y.im * w[k].re + y.re * w[k].im;
+        x[t + k] = {a.re + re, a.im + im};
+        x[t + half + k] = {a.re - re, a.im - im};
+      }
+    }
+  }
+  return x;
+}
+
+// The kernel takes the entries two at a time; every bit must be what one at a time gives, signed
+// zeros included (a record of zeros of both signs and values that cancel exactly).
+TEST(Butterfly, SameBitsAsOneEntryAtATime) {
+  for (unsigned nstages : {1u, 2u, 3u, 4u, 7u, 12u}) {
+    const std::size_t m = std::size_t{1} << nstages;
+    std::vector<std::vector<Complex>> records = {random_record(m, 100 + nstages)};
+    std::vector<Complex> signed_zeros(m);
+    for (std::size_t k = 0; k < m; ++k)
+      signed_zeros[k] = {k % 3 == 0 ? -0.0f : 0.0f, k % 5 < 2 ? 1.0f : -1.0f};
+    records.push_back(signed_zeros);
+    for (const std::vector<Complex>& x : records) {
+      for (Sign sign : {Sign::forward, Sign::inverse}) {
+        std::vector<Complex> got = x, scratch(m);
+        butterfly_passes(got, scratch, nstages, two_pi, sign, nullptr);
+        const std::vector<Complex> want = plain_butterflies(x, nstages, sign);
+        for (std::size_t k = 0; k < m; ++k) {
+          ASSERT_EQ(std::bit_cast<std::uint32_t>(got[k].re), std::bit_cast<std::uint32_t>(want[k].re))
+              << "m " << m << " line " << k;
+          ASSERT_EQ(std::bit_cast<std::uint32_t>(got[k].im), std::bit_cast<std::uint32_t>(want[k].im))
+              << "m " << m << " line " << k;
+        }
+      }
     }
   }
 }
