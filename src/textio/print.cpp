@@ -1,5 +1,6 @@
 #include "textio/print.hpp"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -46,28 +47,48 @@ void print_piecewise(Stream& out, const char* text, const Literal& lead, const F
   }
 }
 
-// The texts of numbers printed lately by the table conversions. A line of one table often
-// repeats a number that a line of another has just printed (the frequency or the time heads the
-// lines of up to five files), and copying its text back is cheaper than converting it again.
-// Sixteen entries, each chosen by a hash of the value's bits and the conversion. A table
-// conversion's text fills its field exactly (the reference text too), so 16 bytes hold it.
-// The text is kept as two words, as the conversions build it: a copy in one 16-byte block of
-// bytes just stored as two words would wait for those stores.
+// The texts of numbers printed lately by the table conversions, one for each conversion and
+// column. A line of one table often repeats a number that a line of another has just printed in
+// the same column (the frequency or the time heads the lines of up to five files, and the real
+// part of Sab is that of Sba), and copying its text back is cheaper than converting it again. A
+// table conversion's text fills its field exactly (the reference text too), so 16 bytes hold it,
+// kept as the two words the conversions build: a copy in one 16-byte block of bytes just stored
+// as two words would wait for those stores. Every entry starts as the text of 0.0.
 struct RecentNumber {
-  std::uint64_t bits = 0;
-  std::uint64_t key = 0;  // the conversion, plus one: 0 is an empty entry
-  fast::TableField text = {};
+  std::uint64_t bits;
+  fast::TableField text;
 };
-RecentNumber recent[16];
 
-// One number of a table conversion at `at`, which has room for max_number_chars bytes.
+constexpr std::size_t recent_columns = 4;
+
+constexpr fast::TableField field_of(const char (&text)[17]) {
+  fast::TableField f{0, 0};
+  for (int i = 7; i >= 0; --i) {
+    f.low = (f.low << 8) | static_cast<unsigned char>(text[i]);
+    f.high = (f.high << 8) | static_cast<unsigned char>(text[i + 8]);
+  }
+  return f;
+}
+
+constexpr auto initial_recent = [] {
+  std::array<std::array<RecentNumber, recent_columns>, 3> table{};
+  const fast::TableField zeros[3] = {field_of("  0.000000e+000 "), field_of("           0    "),
+                                     field_of("           0    ")};
+  for (std::size_t c = 0; c < 3; ++c)
+    for (RecentNumber& r : table[c]) r = {0, zeros[c]};
+  return table;
+}();
+auto recent = initial_recent;
+
+// One number of a table conversion at `at`, which has room for max_number_chars bytes, in the
+// given column of its line.
 template <Conversion C>
-inline char* put_table_number(char* at, double v) {
+inline char* put_table_number(char* at, double v, std::size_t column) {
+  static_assert(static_cast<int>(C) < 3, "a table conversion");
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
-  constexpr std::uint32_t key = static_cast<std::uint32_t>(C) + 1;
   constexpr int width = C == Conversion::e_15_6 ? 15 : 12;
-  RecentNumber& r = recent[((bits ^ key) * 0x9E3779B97F4A7C15ULL) >> 60];
-  if (r.bits == bits && r.key == key) {
+  RecentNumber& r = recent[static_cast<std::size_t>(C)][column % recent_columns];
+  if (r.bits == bits) {
     fast::store_field(at, r.text);
     return at + width;
   }
@@ -88,9 +109,7 @@ inline char* put_table_number(char* at, double v) {
   } else {
     fast::store_field(at, field);
   }
-  r.bits = bits;
-  r.key = key;
-  r.text = field;
+  r = {bits, field};
   return at + width;
 }
 
@@ -114,7 +133,7 @@ template <Conversion C>
 inline char* put_table_fields(char* at, const Field* fields, std::size_t first, std::size_t count,
                               const Arg* args) {
   for (std::size_t i = first; i < count; ++i)
-    at = put_short_literal(put_table_number<C>(at, args[i].floating), fields[i].after);
+    at = put_short_literal(put_table_number<C>(at, args[i].floating, i), fields[i].after);
   return at;
 }
 
@@ -136,7 +155,7 @@ void print_fields(Stream& out, const FormatHead& head, const Field* fields, cons
       at = put_table_fields<Conversion::g_12_4>(at, fields, 0, head.count, args);
       break;
     case Layout::g_12_5_then_g_12_4:
-      at = put_short_literal(put_table_number<Conversion::g_12_5>(at, args[0].floating),
+      at = put_short_literal(put_table_number<Conversion::g_12_5>(at, args[0].floating, 0),
                              fields[0].after);
       at = put_table_fields<Conversion::g_12_4>(at, fields, 1, head.count, args);
       break;
@@ -146,13 +165,13 @@ void print_fields(Stream& out, const FormatHead& head, const Field* fields, cons
         const Field& f = fields[i];
         switch (f.conversion) {
           case Conversion::e_15_6:
-            at = put_table_number<Conversion::e_15_6>(at, args[i].floating);
+            at = put_table_number<Conversion::e_15_6>(at, args[i].floating, i);
             break;
           case Conversion::g_12_4:
-            at = put_table_number<Conversion::g_12_4>(at, args[i].floating);
+            at = put_table_number<Conversion::g_12_4>(at, args[i].floating, i);
             break;
           case Conversion::g_12_5:
-            at = put_table_number<Conversion::g_12_5>(at, args[i].floating);
+            at = put_table_number<Conversion::g_12_5>(at, args[i].floating, i);
             break;
           case Conversion::e:
             at = put_e(at, args[i].floating, f.width, f.precision);
