@@ -64,17 +64,12 @@ inline std::uint64_t load_word(const char* p) {
 
 inline constexpr std::uint64_t ascii_zero_bytes = 0x3030303030303030ULL;
 
-// A non-zero byte for each byte of w that is no decimal digit: a byte is a digit when its high
-// nibble is 3 both as it is and with 6 added (':' to '?' carry into 4). A carry out of a byte
-// above 0xF9 can only disturb the bytes after that non-digit.
-inline std::uint64_t non_digit_bytes(std::uint64_t w) {
-  constexpr std::uint64_t high_nibbles = 0xF0F0F0F0F0F0F0F0ULL;
-  return ((w & high_nibbles) ^ ascii_zero_bytes) |
-         (((w + 0x0606060606060606ULL) & high_nibbles) ^ ascii_zero_bytes);
+// How many of the bytes of x, counted from the lowest, are below 10 (the text XORed with '0's:
+// digits become their values, every other character 10 or more). A byte of 10 or more sets its
+// top bit as it is or with 0x76 added; a carry out of such a byte can only disturb bytes after it.
+inline int leading_digit_values(std::uint64_t x) {
+  return std::countr_zero((x | (x + 0x7676767676767676ULL)) & 0x8080808080808080ULL) / 8;
 }
-
-// How many decimal digits the word starts with, 0 to 8.
-inline int leading_digits(std::uint64_t w) { return std::countr_zero(non_digit_bytes(w)) / 8; }
 
 // The value of eight digits held one per byte (values 0 to 9), the first in the lowest byte:
 // pairs, then fours, then the eight, each step a multiply that adds neighbouring lanes.
@@ -85,10 +80,10 @@ inline std::uint32_t eight_digits_value(std::uint64_t d) {
   return static_cast<std::uint32_t>(d);
 }
 
-// The value of the first n digits (0 to 8) of the word: moved to the top bytes, zeros in front
-// (in two shifts, as one of 64 bits is not defined).
-inline std::uint32_t digits_value(std::uint64_t w, int n) {
-  return eight_digits_value(((w - ascii_zero_bytes) << (4 * (8 - n))) << (4 * (8 - n)));
+// The value of the first n digit values (0 to 8) of the word: moved to the top bytes, zeros in
+// front (in two shifts, as one of 64 bits is not defined).
+inline std::uint32_t digits_value(std::uint64_t values, int n) {
+  return eight_digits_value((values << (4 * (8 - n))) << (4 * (8 - n)));
 }
 
 inline constexpr std::uint64_t digit_scales[9] = {1,      10,      100,      1000,     10000,
@@ -115,21 +110,22 @@ inline const char* table_exponent_shape(const char* p, std::uint64_t& mantissa, 
   const std::uint64_t first = load_word(p);  // "d.dddddd", or "d.ddde-00" and so on
   // A digit, then a point: the low two bytes lie between "0." and "9." (read backwards).
   if (static_cast<std::uint16_t>(first - 0x2E30) >= 10) return nullptr;
-  const int n = leading_digits(first >> 16);  // the bytes shifted in at the top stop the count
+  const std::uint64_t values = first ^ ascii_zero_bytes;
+  constexpr std::uint64_t stop = 0xFFFFULL << 48;  // two bytes that are no digit, shifted in
+  const int n = leading_digit_values((values >> 16) | stop);
   const char* const e = p + 2 + n;
-  const std::uint64_t exponent = load_word(e);  // "e+ddd" and the byte after
-  // The exponent's digits, with '0' over the other bytes.
-  const std::uint64_t exponent_digits = (exponent & 0x000000FFFFFF0000ULL) | 0x3030300000003030ULL;
-  if (n == 0 || (exponent & 0xFF) != 'e' || (e[1] != '+' && e[1] != '-') ||
-      non_digit_bytes(exponent_digits) != 0 || is_decimal_digit(e[5]))
+  const std::uint64_t exponent = load_word(e) ^ ascii_zero_bytes;  // "e+ddd" and the byte after
+  const std::uint64_t sign = (exponent >> 8) & 0xFF;                // '+' or '-', XORed
+  if (n == 0 || (exponent & 0xFF) != ('e' ^ '0') || (sign != ('+' ^ '0') && sign != ('-' ^ '0')) ||
+      leading_digit_values((exponent >> 16) | stop) != 3)  // three digits, then no digit
     return nullptr;
   // The digits' values with the point's byte dropped (the first digit moved up over it), then
   // shifted up so that the bytes after the last digit fall out: the top lanes hold the digits.
-  const std::uint64_t values = first ^ ascii_zero_bytes;  // no borrow out of the point's byte
   const std::uint64_t lanes = ((values & 0xFF) << 8) | (values & ~std::uint64_t{0xFFFF});
   mantissa = eight_digits_value(lanes << (8 * (6 - n)));
-  const int power = (e[2] - '0') * 100 + (e[3] - '0') * 10 + (e[4] - '0');
-  e10 = (e[1] == '-' ? -power : power) - n;
+  const int power = static_cast<int>(((exponent >> 16) & 0xFF) * 100 + ((exponent >> 24) & 0xFF) * 10 +
+                                     ((exponent >> 32) & 0xFF));
+  e10 = (sign == ('-' ^ '0') ? -power : power) - n;
   return e + 5;
 }
 
@@ -142,8 +138,8 @@ template <class T>
   if (const char* const end = table_exponent_shape(p, mantissa, e10); end != nullptr) {
     p = end;
   } else {
-    const std::uint64_t whole = load_word(p);
-    const int whole_digits = leading_digits(whole);
+    const std::uint64_t whole = load_word(p) ^ ascii_zero_bytes;
+    const int whole_digits = leading_digit_values(whole);
     if (whole_digits == 8) return nullptr;
     mantissa = digits_value(whole, whole_digits);
     int significant = whole_digits;  // leading zeros of the whole part counted: no harm
@@ -159,8 +155,8 @@ template <class T>
         significant = 0;
       }
       for (int word = 0;; ++word) {
-        const std::uint64_t w = load_word(p);
-        const int n = leading_digits(w);
+        const std::uint64_t w = load_word(p) ^ ascii_zero_bytes;
+        const int n = leading_digit_values(w);
         if (n == 0) break;
         if (word == 3) return nullptr;
         mantissa = mantissa * digit_scales[n] + digits_value(w, n);
@@ -177,8 +173,8 @@ template <class T>
     if ((*p | 0x20) == 'e') {
       const bool negative_exponent = p[1] == '-';
       const char* const digits = p + 1 + ((p[1] == '-' || p[1] == '+') ? 1 : 0);
-      const std::uint64_t w = load_word(digits);
-      const int n = leading_digits(w);
+      const std::uint64_t w = load_word(digits) ^ ascii_zero_bytes;
+      const int n = leading_digit_values(w);
       if (n == 0 || n > 3) return nullptr;
       const int power = static_cast<int>(digits_value(w, n));
       e10 += negative_exponent ? -power : power;
