@@ -2,6 +2,7 @@
 
 #include "textio/format.hpp"
 #include "textio/format_digits.hpp"
+#include "textio/format_table.hpp"
 #include "textio/reference_route.hpp"
 
 namespace vibfrf::textio {

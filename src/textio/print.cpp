@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "textio/format_digits.hpp"
+#include "textio/format_table.hpp"
 #include "textio/reference_route.hpp"
 
 namespace vibfrf::textio::detail {
