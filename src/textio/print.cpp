@@ -6,7 +6,6 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "textio/format_digits.hpp"
 #include "textio/format_table.hpp"
 #include "textio/reference_route.hpp"
 

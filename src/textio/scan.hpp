@@ -7,7 +7,6 @@
 // "abc" stays for the next read and "1.5" read with %d yields 1 and leaves ".5".
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
