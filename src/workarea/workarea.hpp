@@ -21,9 +21,8 @@ struct Complex {
 };
 
 inline constexpr std::size_t work_capacity = 262144;
-// As large as `work`, so that the reordering has scratch room for every transform length the
-// reader admits (up to 262144).
-inline constexpr std::size_t aux_capacity = 262144;
+// The transforms' twiddle table, which never needs more than half the longest transform.
+inline constexpr std::size_t aux_capacity = 131072;
 inline constexpr std::size_t slot_count = 12;
 inline constexpr std::size_t name_capacity = 260;  // 259 characters and the terminator
 
